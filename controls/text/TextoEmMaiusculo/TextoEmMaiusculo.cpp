@@ -1,0 +1,72 @@
+#include "controls/text/TextoEmMaiusculo/TextoEmMaiusculo.h"
+
+#include "framework/wrapped_text_tables.h"
+
+namespace tessivra {
+
+namespace {
+
+const TextFamily kFamily{
+    .text1 = {.name = u"Text1", .bounds = {0, 0, 3975, 300}, .tabIndex = 0},
+    .creationHeight300 = true,
+};
+
+ErrorOr<void> callPopupMenu(Control& c, std::span<const Value> a) {
+    return static_cast<TextoEmMaiusculo&>(c).PopupMenu(a[0], a[1], a[2], a[3], a[4]);
+}
+
+constexpr ParamInfo kPopupMenuParams[] = {
+    {u"Menu", MemberType::IDispatch},     {u"Flags", MemberType::Variant, true},
+    {u"X", MemberType::Variant, true},    {u"Y", MemberType::Variant, true},
+    {u"DefaultMenu", MemberType::Variant, true},
+};
+
+namespace r = textrows;
+constexpr DispatchMember kMembers[] = {
+    r::Alignment(0x10),
+    r::BackColor(0xF),
+    r::BorderStyle(0xE),
+    r::Enabled(0xD),
+    r::Font(),
+    r::ForeColor(0xC),
+    r::Locked(0xB),
+    r::MaxLength(0xA),
+    r::MouseIcon(0x9),
+    r::MousePointer(0x8),
+    r::MultiLine(0x7),
+    r::PasswordChar(0x6),
+    {u"PopupMenu", 0x6003001C, access::Call, MemberType::Void, memberDoc(u"PopupMenu"), nullptr,
+     nullptr, &callPopupMenu, kPopupMenuParams},
+    r::ScrollBars(0x5),
+    r::SelLength(0x4),
+    r::SelStart(0x3),
+    r::SelText(0x2),
+    r::Text(0x1),
+    r::ToolTipText(0x0),
+};
+
+constexpr PersistedKey kKeys[] = {
+    textkeys::Alignment, textkeys::BackColor,    textkeys::BorderStyle,  textkeys::DataSource,
+    textkeys::Enabled,   textkeys::Font,         textkeys::ForeColor,    textkeys::Locked,
+    textkeys::MaxLength, textkeys::MouseIcon,    textkeys::MousePointer, textkeys::PasswordChar,
+    textkeys::SelLength, textkeys::SelStart,     textkeys::SelText,      textkeys::Text,
+    textkeys::ToolTipText,
+};
+
+} // namespace
+
+const ControlClass TextoEmMaiusculo::Class{u"TextoEmMaiusculo", kMembers, textevents::All, kKeys};
+
+TextoEmMaiusculo::TextoEmMaiusculo(Site site) : WrappedText(site, Class, kFamily) {}
+
+ErrorOr<void> TextoEmMaiusculo::Text1_KeyPress(std::int16_t& KeyAscii) {
+    TRY(raise(TextEvent::KeyPress, KeyAscii));
+    return convertKeyCase(KeyAscii, Case::Upper);
+}
+
+ErrorOr<void> TextoEmMaiusculo::PopupMenu(const Value& Menu, const Value& Flags, const Value& X,
+                                          const Value& Y, const Value& DefaultMenu) {
+    return container().PopupMenu(Menu, Flags, X, Y, DefaultMenu);
+}
+
+} // namespace tessivra

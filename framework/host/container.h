@@ -1,0 +1,57 @@
+#pragma once
+// What a control instance sees of the container that holds it: its own surface, the
+// constituents placed on it, the form's events, and the runtime and shell services.
+
+#include "framework/host/constituents.h"
+#include "framework/host/events.h"
+#include "framework/host/property_bag.h"
+
+namespace tessivra {
+
+// A surface the host places constituents on, created from the owner's design-time description.
+// The host owns each constituent for as long as the surface lives; the sink must outlive it too.
+class Surface {
+public:
+    virtual ~Surface() = default;
+    virtual ErrorOr<TextBox*> addTextBox(const TextBoxDesign&, TextBoxEvents*) = 0;
+    virtual ErrorOr<CommandButton*> addCommandButton(const CommandButtonDesign&,
+                                                     CommandButtonEvents*) = 0;
+    virtual ErrorOr<VScrollBar*> addVScrollBar(const VScrollBarDesign&, VScrollBarEvents*) = 0;
+    virtual ErrorOr<Label*> addLabel(const LabelDesign&, LabelEvents*) = 0;
+    virtual ErrorOr<Timer*> addTimer(const TimerDesign&, TimerEvents*) = 0;
+    virtual ErrorOr<PictureBox*> addPictureBox(const PictureBoxDesign&, PictureBoxEvents*) = 0;
+    virtual ErrorOr<Image*> addImage(const ImageDesign&) = 0;
+};
+
+// The container of one control instance.
+class Container : public Surface {
+public:
+    virtual ErrorOr<Twips> Width() = 0;
+    // Assigning a different size inside the resize handler makes the host deliver the resize
+    // handler again, nested; an assignment that leaves the size as it is is not a resize.
+    virtual ErrorOr<void> setWidth(Twips) = 0;
+    virtual ErrorOr<Twips> Height() = 0;
+    virtual ErrorOr<void> setHeight(Twips) = 0;
+    virtual ErrorOr<void> PropertyChanged(std::u16string_view propertyName) = 0;
+    // Returns once the form's handler has run; the arguments then hold what it left.
+    virtual ErrorOr<void> RaiseEvent(DispId number, EventArgs args) = 0;
+    virtual ErrorOr<FontRef> AmbientFont() = 0;
+    virtual ErrorOr<PictureRef> MaskPicture() = 0;
+    virtual ErrorOr<void> setMaskPicture(PictureRef) = 0;
+    virtual ErrorOr<std::int32_t> hWnd() = 0;
+    // Optional arguments the caller left out arrive marked as missing.
+    virtual ErrorOr<void> PopupMenu(const Value& menu, const Value& flags, const Value& x,
+                                    const Value& y, const Value& defaultMenu) = 0;
+};
+
+// A top-level window of the library (the about window).
+class Form : public Surface {
+public:
+    virtual ErrorOr<void> setCaption(std::u16string_view) = 0;
+    virtual ErrorOr<void> setIcon(PictureRef) = 0;
+    virtual ErrorOr<void> Show() = 0;
+    // Hides the window; it stays loaded.
+    virtual ErrorOr<void> Hide() = 0;
+};
+
+} // namespace tessivra

@@ -1,0 +1,93 @@
+#pragma once
+// Every host call can fail. A failure travels back to the caller unchanged, so a routine
+// returns ErrorOr<T> and stops at the first failing call with TRY(...).
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace tessivra {
+
+// The automation error codes a container expects to see.
+namespace errc {
+inline constexpr std::int32_t InvalidProcedureCall = 5;
+inline constexpr std::int32_t Overflow = 6;
+inline constexpr std::int32_t TypeMismatch = 13;
+inline constexpr std::int32_t InvalidPropertyValue = 380;
+inline constexpr std::int32_t CannotSetReadOnly = 383;
+inline constexpr std::int32_t WriteOnly = 394;
+inline constexpr std::int32_t ObjectRequired = 424;
+inline constexpr std::int32_t NotSupported = 438;
+inline constexpr std::int32_t WrongArgumentCount = 450;
+inline constexpr std::int32_t ClassNotAvailable = 429;
+} // namespace errc
+
+struct Error {
+    std::int32_t code = 0;
+    std::u16string description;
+
+    static Error invalidProcedureCall() { return {errc::InvalidProcedureCall, u"Invalid procedure call or argument"}; }
+    static Error overflow() { return {errc::Overflow, u"Overflow"}; }
+    static Error typeMismatch() { return {errc::TypeMismatch, u"Type mismatch"}; }
+    static Error invalidPropertyValue() { return {errc::InvalidPropertyValue, u"Invalid property value"}; }
+    static Error objectRequired() { return {errc::ObjectRequired, u"Object required"}; }
+
+    friend bool operator==(const Error&, const Error&) = default;
+};
+
+template <typename T> class [[nodiscard]] ErrorOr {
+public:
+    ErrorOr(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    ErrorOr(Error error) : state_(std::in_place_index<1>, std::move(error)) {}
+    template <typename U>
+        requires(std::is_constructible_v<T, U &&> && !std::is_same_v<std::decay_t<U>, Error> &&
+                 !std::is_same_v<std::decay_t<U>, ErrorOr>)
+    ErrorOr(U&& value) : state_(std::in_place_index<0>, std::forward<U>(value)) {}
+
+    bool isError() const { return state_.index() == 1; }
+    explicit operator bool() const { return !isError(); }
+
+    T& value() & { return std::get<0>(state_); }
+    const T& value() const& { return std::get<0>(state_); }
+    T&& value() && { return std::get<0>(std::move(state_)); }
+    T releaseValue() { return std::move(std::get<0>(state_)); }
+
+    const Error& error() const { return std::get<1>(state_); }
+    Error releaseError() { return std::move(std::get<1>(state_)); }
+
+private:
+    std::variant<T, Error> state_;
+};
+
+template <> class [[nodiscard]] ErrorOr<void> {
+public:
+    ErrorOr() = default;
+    ErrorOr(Error error) : error_(std::move(error)), failed_(true) {}
+
+    bool isError() const { return failed_; }
+    explicit operator bool() const { return !failed_; }
+    void value() const {}
+    void releaseValue() const {}
+    const Error& error() const { return error_; }
+    Error releaseError() { return std::move(error_); }
+
+private:
+    Error error_;
+    bool failed_ = false;
+};
+
+} // namespace tessivra
+
+// Evaluates an ErrorOr expression; on failure returns the error from the enclosing routine,
+// otherwise yields the value. Nests: TRY(f(TRY(g()))).
+#define TESSIVRA_CONCAT_(a, b) a##b
+#define TESSIVRA_CONCAT(a, b) TESSIVRA_CONCAT_(a, b)
+#define TRY(expression) TESSIVRA_TRY_(expression, TESSIVRA_CONCAT(_tessivra_result, __COUNTER__))
+#define TESSIVRA_TRY_(expression, result)                                                          \
+    ({                                                                                             \
+        auto&& result = (expression);                                                              \
+        if (result.isError())                                                                      \
+            return result.releaseError();                                                          \
+        result.releaseValue();                                                                     \
+    })

@@ -1,0 +1,70 @@
+#pragma once
+// The runtime and shell services the controls call.
+
+#include "framework/host/value.h"
+
+#include <string>
+#include <string_view>
+
+namespace tessivra {
+
+namespace msgbox {
+inline constexpr std::int32_t Information = 64;
+inline constexpr std::int32_t OK = 1; // the answer of an OK button
+} // namespace msgbox
+
+// A time of day in whole seconds since midnight.
+struct TimeOfDay {
+    std::int32_t seconds = 0;
+};
+
+class Runtime {
+public:
+    virtual ~Runtime() = default;
+    // Locale-aware case conversion; characters without a case form come back unchanged.
+    virtual ErrorOr<std::u16string> UCase(std::u16string_view) = 0;
+    virtual ErrorOr<std::u16string> LCase(std::u16string_view) = 0;
+    // The character of a code of the system's single-byte code page; a code it cannot represent
+    // is refused.
+    virtual ErrorOr<std::u16string> Chr(std::int32_t code) = 0;
+    // The code of the first character in the system's code page.
+    virtual ErrorOr<std::int16_t> Asc(std::u16string_view) = 0;
+    virtual ErrorOr<std::u16string> Format(const Value& expression, std::u16string_view pattern,
+                                           std::int32_t firstDayOfWeek = 1,
+                                           std::int32_t firstWeekOfYear = 1) = 0;
+    // Decimal text of a 16-bit integer: digits, a leading "-" when negative.
+    virtual ErrorOr<std::u16string> CStr(std::int16_t) = 0;
+    // 1-based position of the first exact occurrence of `find`, or 0.
+    virtual ErrorOr<std::int32_t> InStr(std::u16string_view text, std::u16string_view find) = 0;
+    // Modal: returns when the user closes it. A carriage return in the prompt breaks the line.
+    virtual ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
+                                         std::u16string_view title) = 0;
+    // Queues keystrokes such as "{tab}" and returns without waiting for them.
+    virtual ErrorOr<void> SendKeys(std::u16string_view keys, const Value& wait = Value::missing()) = 0;
+    virtual ErrorOr<TimeOfDay> Time() = 0;
+    // A time in the system's time format.
+    virtual ErrorOr<std::u16string> TimeText(TimeOfDay) = 0;
+    // The folder that holds the library's file.
+    virtual ErrorOr<std::u16string> AppPath() = 0;
+    // Text in the system's single-byte code page, as a declared API receives it.
+    virtual ErrorOr<std::string> StrConvFromUnicode(std::u16string_view) = 0;
+};
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Returns the shell's own result code; callers that ignore it may.
+    virtual ErrorOr<std::int32_t> ShellExecuteA(std::int32_t hwnd, std::string_view operation,
+                                                std::string_view file, std::string_view parameters,
+                                                std::string_view directory,
+                                                std::int32_t showCommand) = 0;
+};
+
+// Everything one control instance reaches: its container and the services.
+struct Site {
+    Container& container;
+    Runtime& runtime;
+    Shell& shell;
+};
+
+} // namespace tessivra
