@@ -23,6 +23,14 @@ public:
     virtual ErrorOr<Image*> addImage(const ImageDesign&) = 0;
 };
 
+// The client side of a control's event interface: what a form attaches to hear a control's
+// events by identifier. Its handler may change the by-reference arguments.
+class EventSink {
+public:
+    virtual ~EventSink() = default;
+    virtual ErrorOr<void> Invoke(DispId event, EventArgs args) = 0;
+};
+
 // The container of one control instance.
 class Container : public Surface {
 public:
