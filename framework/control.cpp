@@ -6,12 +6,18 @@ namespace {
 
 ErrorOr<Value> defaultOf(const KeyDefault& d, Container& container) {
     switch (d.kind) {
-    case KeyDefault::I2: return Value(static_cast<std::int16_t>(d.number));
-    case KeyDefault::I4: return Value(d.number);
-    case KeyDefault::Bool: return Value::boolean(d.number != 0);
-    case KeyDefault::EmptyString: return Value(std::u16string());
-    case KeyDefault::NoObject: return Value::nothing();
-    case KeyDefault::AmbientFont: return Value(TRY(container.AmbientFont()));
+    case KeyDefault::I2:
+        return Value(static_cast<std::int16_t>(d.number));
+    case KeyDefault::I4:
+        return Value(d.number);
+    case KeyDefault::Bool:
+        return Value::boolean(d.number != 0);
+    case KeyDefault::EmptyString:
+        return Value(std::u16string());
+    case KeyDefault::NoObject:
+        return Value::nothing();
+    case KeyDefault::AmbientFont:
+        return Value(TRY(container.AmbientFont()));
     }
     return Value();
 }
@@ -22,8 +28,7 @@ ErrorOr<void> Control::UserControl_ReadProperties(PropertyBag& bag) {
     for (const PersistedKey& k : class_.persisted) {
         Value def = TRY(defaultOf(k.defaultValue, container()));
         Value read = TRY(bag.ReadProperty(k.key, def));
-        if (!k.apply)
-            continue;
+        if (!k.apply) continue;
         TRY(k.apply(*this, TRY(read.convertTo(k.type))));
     }
     return {};

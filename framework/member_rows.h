@@ -62,11 +62,14 @@ constexpr DispatchMember property(std::u16string_view name, DispId id) {
 }
 
 // The dispatch identifier of the property n places from the end of its interface.
-constexpr DispId propertyId(int n) { return 0x68030000 + n; }
+constexpr DispId propertyId(int n) {
+    return 0x68030000 + n;
+}
 inline constexpr DispId FontDispId = -512;
 
 // Persisted keys applied through, and taken from, a constituent C::*Part or the control itself.
-template <class C, MemberType T, auto Part, auto Set> ErrorOr<void> keyApply(Control& c, const Value& v) {
+template <class C, MemberType T, auto Part, auto Set>
+ErrorOr<void> keyApply(Control& c, const Value& v) {
     auto& target = (static_cast<C&>(c).*Part)();
     return (target.*Set)(TRY(fromValue<T>(v)));
 }

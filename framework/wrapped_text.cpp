@@ -19,69 +19,105 @@ ErrorOr<void> WrappedText::forward(ErrorOr<void> (TextBox::*setter)(A), T value,
 
 // ---- forwarded properties -------------------------------------------------------------------
 
-ErrorOr<std::int16_t> WrappedText::Alignment() { return Text1().Alignment(); }
+ErrorOr<std::int16_t> WrappedText::Alignment() {
+    return Text1().Alignment();
+}
 ErrorOr<void> WrappedText::setAlignment(std::int16_t New_Alignment) {
     return forward(&TextBox::setAlignment, New_Alignment, u"Alignment");
 }
-ErrorOr<Colour> WrappedText::BackColor() { return Text1().BackColor(); }
+ErrorOr<Colour> WrappedText::BackColor() {
+    return Text1().BackColor();
+}
 ErrorOr<void> WrappedText::setBackColor(Colour New_BackColor) {
     return forward(&TextBox::setBackColor, New_BackColor, u"BackColor");
 }
-ErrorOr<std::int16_t> WrappedText::BorderStyle() { return Text1().BorderStyle(); }
+ErrorOr<std::int16_t> WrappedText::BorderStyle() {
+    return Text1().BorderStyle();
+}
 ErrorOr<void> WrappedText::setBorderStyle(std::int16_t New_BorderStyle) {
     return forward(&TextBox::setBorderStyle, New_BorderStyle, u"BorderStyle");
 }
-ErrorOr<VBool> WrappedText::Enabled() { return Text1().Enabled(); }
+ErrorOr<VBool> WrappedText::Enabled() {
+    return Text1().Enabled();
+}
 ErrorOr<void> WrappedText::setEnabled(VBool New_Enabled) {
     return forward(&TextBox::setEnabled, New_Enabled, u"Enabled");
 }
-ErrorOr<FontRef> WrappedText::Font() { return Text1().Font(); }
+ErrorOr<FontRef> WrappedText::Font() {
+    return Text1().Font();
+}
 ErrorOr<void> WrappedText::setFont(FontRef New_Font) {
     return forward(&TextBox::setFont, std::move(New_Font), u"Font");
 }
-ErrorOr<Colour> WrappedText::ForeColor() { return Text1().ForeColor(); }
+ErrorOr<Colour> WrappedText::ForeColor() {
+    return Text1().ForeColor();
+}
 ErrorOr<void> WrappedText::setForeColor(Colour New_ForeColor) {
     return forward(&TextBox::setForeColor, New_ForeColor, u"ForeColor");
 }
-ErrorOr<VBool> WrappedText::Locked() { return Text1().Locked(); }
+ErrorOr<VBool> WrappedText::Locked() {
+    return Text1().Locked();
+}
 ErrorOr<void> WrappedText::setLocked(VBool New_Locked) {
     return forward(&TextBox::setLocked, New_Locked, u"Locked");
 }
-ErrorOr<std::int32_t> WrappedText::MaxLength() { return Text1().MaxLength(); }
+ErrorOr<std::int32_t> WrappedText::MaxLength() {
+    return Text1().MaxLength();
+}
 ErrorOr<void> WrappedText::setMaxLength(std::int32_t New_MaxLength) {
     return forward(&TextBox::setMaxLength, New_MaxLength, u"MaxLength");
 }
-ErrorOr<PictureRef> WrappedText::MouseIcon() { return Text1().MouseIcon(); }
+ErrorOr<PictureRef> WrappedText::MouseIcon() {
+    return Text1().MouseIcon();
+}
 ErrorOr<void> WrappedText::setMouseIcon(PictureRef New_MouseIcon) {
     return forward(&TextBox::setMouseIcon, std::move(New_MouseIcon), u"MouseIcon");
 }
-ErrorOr<std::int16_t> WrappedText::MousePointer() { return Text1().MousePointer(); }
+ErrorOr<std::int16_t> WrappedText::MousePointer() {
+    return Text1().MousePointer();
+}
 ErrorOr<void> WrappedText::setMousePointer(std::int16_t New_MousePointer) {
     return forward(&TextBox::setMousePointer, New_MousePointer, u"MousePointer");
 }
-ErrorOr<VBool> WrappedText::MultiLine() { return Text1().MultiLine(); }
-ErrorOr<std::u16string> WrappedText::PasswordChar() { return Text1().PasswordChar(); }
+ErrorOr<VBool> WrappedText::MultiLine() {
+    return Text1().MultiLine();
+}
+ErrorOr<std::u16string> WrappedText::PasswordChar() {
+    return Text1().PasswordChar();
+}
 ErrorOr<void> WrappedText::setPasswordChar(std::u16string_view New_PasswordChar) {
     return forward(&TextBox::setPasswordChar, New_PasswordChar, u"PasswordChar");
 }
-ErrorOr<std::int16_t> WrappedText::ScrollBars() { return Text1().ScrollBars(); }
-ErrorOr<std::int32_t> WrappedText::SelLength() { return Text1().SelLength(); }
+ErrorOr<std::int16_t> WrappedText::ScrollBars() {
+    return Text1().ScrollBars();
+}
+ErrorOr<std::int32_t> WrappedText::SelLength() {
+    return Text1().SelLength();
+}
 ErrorOr<void> WrappedText::setSelLength(std::int32_t New_SelLength) {
     return forward(&TextBox::setSelLength, New_SelLength, u"SelLength");
 }
-ErrorOr<std::int32_t> WrappedText::SelStart() { return Text1().SelStart(); }
+ErrorOr<std::int32_t> WrappedText::SelStart() {
+    return Text1().SelStart();
+}
 ErrorOr<void> WrappedText::setSelStart(std::int32_t New_SelStart) {
     return forward(&TextBox::setSelStart, New_SelStart, u"SelStart");
 }
-ErrorOr<std::u16string> WrappedText::SelText() { return Text1().SelText(); }
+ErrorOr<std::u16string> WrappedText::SelText() {
+    return Text1().SelText();
+}
 ErrorOr<void> WrappedText::setSelText(std::u16string_view New_SelText) {
     return forward(&TextBox::setSelText, New_SelText, u"SelText");
 }
-ErrorOr<std::u16string> WrappedText::Text() { return Text1().Text(); }
+ErrorOr<std::u16string> WrappedText::Text() {
+    return Text1().Text();
+}
 ErrorOr<void> WrappedText::setText(std::u16string_view New_Text) {
     return forward(&TextBox::setText, New_Text, u"Text");
 }
-ErrorOr<std::u16string> WrappedText::ToolTipText() { return Text1().ToolTipText(); }
+ErrorOr<std::u16string> WrappedText::ToolTipText() {
+    return Text1().ToolTipText();
+}
 ErrorOr<void> WrappedText::setToolTipText(std::u16string_view New_ToolTipText) {
     return forward(&TextBox::setToolTipText, New_ToolTipText, u"ToolTipText");
 }
@@ -89,12 +125,13 @@ ErrorOr<void> WrappedText::setToolTipText(std::u16string_view New_ToolTipText) {
 // ---- container handlers ---------------------------------------------------------------------
 
 ErrorOr<void> WrappedText::UserControl_Initialize() {
-    if (family_.creationHeight300)
-        return container().setHeight(300);
+    if (family_.creationHeight300) return container().setHeight(300);
     return {};
 }
 
-ErrorOr<void> WrappedText::UserControl_Resize() { return plainLayout(); }
+ErrorOr<void> WrappedText::UserControl_Resize() {
+    return plainLayout();
+}
 
 ErrorOr<void> WrappedText::plainLayout() {
     TRY(Text1().setWidth(TRY(container().Width())));
@@ -104,16 +141,21 @@ ErrorOr<void> WrappedText::plainLayout() {
 
 // ---- Text1's events -------------------------------------------------------------------------
 
-ErrorOr<void> WrappedText::Text1_Change() { return raise(TextEvent::Change); }
-ErrorOr<void> WrappedText::Text1_Click() { return raise(TextEvent::Click); }
-ErrorOr<void> WrappedText::Text1_DblClick() { return raise(TextEvent::DblClick); }
+ErrorOr<void> WrappedText::Text1_Change() {
+    return raise(TextEvent::Change);
+}
+ErrorOr<void> WrappedText::Text1_Click() {
+    return raise(TextEvent::Click);
+}
+ErrorOr<void> WrappedText::Text1_DblClick() {
+    return raise(TextEvent::DblClick);
+}
 
 // Enter moves the focus on as Tab would: after the form's handler, which may have changed the
 // key; the Enter key itself still reaches Text1.
 ErrorOr<void> WrappedText::Text1_KeyDown(std::int16_t& KeyCode, std::int16_t& Shift) {
     TRY(raise(TextEvent::KeyDown, KeyCode, Shift));
-    if (KeyCode == 13)
-        TRY(runtime().SendKeys(u"{tab}"));
+    if (KeyCode == 13) TRY(runtime().SendKeys(u"{tab}"));
     return {};
 }
 
@@ -138,8 +180,8 @@ ErrorOr<void> WrappedText::Text1_MouseUp(std::int16_t& Button, std::int16_t& Shi
 
 ErrorOr<void> WrappedText::convertKeyCase(std::int16_t& KeyAscii, Case c) {
     auto character = TRY(runtime().Chr(KeyAscii));
-    auto converted = c == Case::Upper ? TRY(runtime().UCase(character))
-                                      : TRY(runtime().LCase(character));
+    auto converted =
+        c == Case::Upper ? TRY(runtime().UCase(character)) : TRY(runtime().LCase(character));
     KeyAscii = TRY(runtime().Asc(converted));
     return {};
 }

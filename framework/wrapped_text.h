@@ -101,8 +101,7 @@ protected:
     // Raises one of the control's events to the form; the arguments are references.
     template <typename... Args> ErrorOr<void> raise(TextEvent e, Args&... args) {
         DispId number = family_.eventNumbers[static_cast<std::size_t>(e)];
-        if (number == 0)
-            return {};
+        if (number == 0) return {};
         if constexpr (sizeof...(Args) == 0) {
             return container().RaiseEvent(number, {});
         } else {
@@ -121,8 +120,7 @@ protected:
 
 private:
     template <typename T, typename A>
-    ErrorOr<void> forward(ErrorOr<void> (TextBox::*setter)(A), T value,
-                          std::u16string_view name);
+    ErrorOr<void> forward(ErrorOr<void> (TextBox::*setter)(A), T value, std::u16string_view name);
 
     class Text1Events final : public TextBoxEvents {
     public:
@@ -136,7 +134,9 @@ private:
             return c_.Text1_KeyDown(k, s);
         }
         ErrorOr<void> KeyPress(std::int16_t& k) override { return c_.Text1_KeyPress(k); }
-        ErrorOr<void> KeyUp(std::int16_t& k, std::int16_t& s) override { return c_.Text1_KeyUp(k, s); }
+        ErrorOr<void> KeyUp(std::int16_t& k, std::int16_t& s) override {
+            return c_.Text1_KeyUp(k, s);
+        }
         ErrorOr<void> MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
             return c_.Text1_MouseDown(b, s, x, y);
         }

@@ -57,11 +57,14 @@ inline constexpr KeyDefault Zero16{KeyDefault::I2, 0};
     inline constexpr PersistedKey Name =                                                           \
         persisted<W, MT::Type, &W::Text1, &T::Name, &T::set##Name>(u"" #Name, Default);
 TESSIVRA_TEXT_KEY(Alignment, I2, Zero16)
-TESSIVRA_TEXT_KEY(BackColor, OleColor, (KeyDefault{KeyDefault::I4, static_cast<std::int32_t>(syscolour::WindowBackground)}))
+TESSIVRA_TEXT_KEY(BackColor, OleColor,
+                  (KeyDefault{KeyDefault::I4,
+                              static_cast<std::int32_t>(syscolour::WindowBackground)}))
 TESSIVRA_TEXT_KEY(BorderStyle, I2, (KeyDefault{KeyDefault::I2, 1}))
 TESSIVRA_TEXT_KEY(Enabled, Bool, (KeyDefault{KeyDefault::Bool, 1}))
 TESSIVRA_TEXT_KEY(Font, Font, KeyDefault{KeyDefault::AmbientFont})
-TESSIVRA_TEXT_KEY(ForeColor, OleColor, (KeyDefault{KeyDefault::I4, static_cast<std::int32_t>(syscolour::WindowText)}))
+TESSIVRA_TEXT_KEY(ForeColor, OleColor,
+                  (KeyDefault{KeyDefault::I4, static_cast<std::int32_t>(syscolour::WindowText)}))
 TESSIVRA_TEXT_KEY(Locked, Bool, (KeyDefault{KeyDefault::Bool, 0}))
 TESSIVRA_TEXT_KEY(MaxLength, I4, Zero16)
 TESSIVRA_TEXT_KEY(MousePointer, I2, Zero16)
@@ -74,7 +77,8 @@ TESSIVRA_TEXT_KEY(ToolTipText, BSTR, KeyDefault{KeyDefault::EmptyString})
 #undef TESSIVRA_TEXT_KEY
 inline constexpr PersistedKey DataSource = placeholderKey(u"DataSource");
 inline constexpr PersistedKey MouseIcon =
-    persistedOwn<W, MT::Picture, &W::MouseIcon, &W::setMouseIcon>(u"MouseIcon", {KeyDefault::NoObject});
+    persistedOwn<W, MT::Picture, &W::MouseIcon, &W::setMouseIcon>(u"MouseIcon",
+                                                                  {KeyDefault::NoObject});
 } // namespace textkeys
 
 // Text1's events as the form sees them.
@@ -89,18 +93,26 @@ constexpr EventInfo event(std::u16string_view name, DispId id, std::span<const P
     return {name, id, p, memberDoc(name)};
 }
 inline constexpr EventInfo All[] = {
-    event(u"Change", 1),           event(u"Click", 2),
-    event(u"DblClick", 3),         event(u"KeyDown", 4, KeyParams),
-    event(u"KeyPress", 5, KeyAsciiParams), event(u"KeyUp", 6, KeyParams),
-    event(u"MouseDown", 7, MouseParams),   event(u"MouseMove", 8, MouseParams),
+    event(u"Change", 1),
+    event(u"Click", 2),
+    event(u"DblClick", 3),
+    event(u"KeyDown", 4, KeyParams),
+    event(u"KeyPress", 5, KeyAsciiParams),
+    event(u"KeyUp", 6, KeyParams),
+    event(u"MouseDown", 7, MouseParams),
+    event(u"MouseMove", 8, MouseParams),
     event(u"MouseUp", 9, MouseParams),
 };
 // The same events without DblClick, numbered on from KeyDown one lower.
 inline constexpr EventInfo WithoutDblClick[] = {
-    event(u"Change", 1),          event(u"Click", 2),
-    event(u"KeyDown", 3, KeyParams), event(u"KeyPress", 4, KeyAsciiParams),
-    event(u"KeyUp", 5, KeyParams),   event(u"MouseDown", 6, MouseParams),
-    event(u"MouseMove", 7, MouseParams), event(u"MouseUp", 8, MouseParams),
+    event(u"Change", 1),
+    event(u"Click", 2),
+    event(u"KeyDown", 3, KeyParams),
+    event(u"KeyPress", 4, KeyAsciiParams),
+    event(u"KeyUp", 5, KeyParams),
+    event(u"MouseDown", 6, MouseParams),
+    event(u"MouseMove", 7, MouseParams),
+    event(u"MouseUp", 8, MouseParams),
 };
 inline constexpr std::array<DispId, 9> WithoutDblClickNumbers{1, 2, 0, 3, 4, 5, 6, 7, 8};
 } // namespace textevents

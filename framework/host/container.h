@@ -5,6 +5,7 @@
 #include "framework/host/constituents.h"
 #include "framework/host/events.h"
 #include "framework/host/property_bag.h"
+#include "framework/host/runtime.h"
 
 namespace tessivra {
 
@@ -60,6 +61,13 @@ public:
     virtual ErrorOr<void> Show() = 0;
     // Hides the window; it stays loaded.
     virtual ErrorOr<void> Hide() = 0;
+};
+
+// Everything one control instance reaches: its container and the services.
+struct Site {
+    Container& container;
+    Runtime& runtime;
+    Shell& shell;
 };
 
 } // namespace tessivra

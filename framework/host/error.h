@@ -27,10 +27,14 @@ struct Error {
     std::int32_t code = 0;
     std::u16string description;
 
-    static Error invalidProcedureCall() { return {errc::InvalidProcedureCall, u"Invalid procedure call or argument"}; }
+    static Error invalidProcedureCall() {
+        return {errc::InvalidProcedureCall, u"Invalid procedure call or argument"};
+    }
     static Error overflow() { return {errc::Overflow, u"Overflow"}; }
     static Error typeMismatch() { return {errc::TypeMismatch, u"Type mismatch"}; }
-    static Error invalidPropertyValue() { return {errc::InvalidPropertyValue, u"Invalid property value"}; }
+    static Error invalidPropertyValue() {
+        return {errc::InvalidPropertyValue, u"Invalid property value"};
+    }
     static Error objectRequired() { return {errc::ObjectRequired, u"Object required"}; }
 
     friend bool operator==(const Error&, const Error&) = default;
@@ -41,9 +45,9 @@ public:
     ErrorOr(T value) : state_(std::in_place_index<0>, std::move(value)) {}
     ErrorOr(Error error) : state_(std::in_place_index<1>, std::move(error)) {}
     template <typename U>
-        requires(std::is_constructible_v<T, U &&> && !std::is_same_v<std::decay_t<U>, Error> &&
-                 !std::is_same_v<std::decay_t<U>, ErrorOr>)
-    ErrorOr(U&& value) : state_(std::in_place_index<0>, std::forward<U>(value)) {}
+    requires(std::is_constructible_v<T, U&&> && !std::is_same_v<std::decay_t<U>, Error> &&
+             !std::is_same_v<std::decay_t<U>, ErrorOr>) ErrorOr(U&& value)
+        : state_(std::in_place_index<0>, std::forward<U>(value)) {}
 
     bool isError() const { return state_.index() == 1; }
     explicit operator bool() const { return !isError(); }
@@ -87,7 +91,6 @@ private:
 #define TESSIVRA_TRY_(expression, result)                                                          \
     ({                                                                                             \
         auto&& result = (expression);                                                              \
-        if (result.isError())                                                                      \
-            return result.releaseError();                                                          \
+        if (result.isError()) return result.releaseError();                                        \
         result.releaseValue();                                                                     \
     })

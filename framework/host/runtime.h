@@ -40,7 +40,8 @@ public:
     virtual ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
                                          std::u16string_view title) = 0;
     // Queues keystrokes such as "{tab}" and returns without waiting for them.
-    virtual ErrorOr<void> SendKeys(std::u16string_view keys, const Value& wait = Value::missing()) = 0;
+    virtual ErrorOr<void> SendKeys(std::u16string_view keys,
+                                   const Value& wait = Value::missing()) = 0;
     virtual ErrorOr<TimeOfDay> Time() = 0;
     // A time in the system's time format.
     virtual ErrorOr<std::u16string> TimeText(TimeOfDay) = 0;
@@ -58,13 +59,6 @@ public:
                                                 std::string_view file, std::string_view parameters,
                                                 std::string_view directory,
                                                 std::int32_t showCommand) = 0;
-};
-
-// Everything one control instance reaches: its container and the services.
-struct Site {
-    Container& container;
-    Runtime& runtime;
-    Shell& shell;
 };
 
 } // namespace tessivra

@@ -25,7 +25,9 @@ inline constexpr Colour ButtonText = 0x80000012u;
 using VBool = std::int16_t;
 inline constexpr VBool VTrue = -1;
 inline constexpr VBool VFalse = 0;
-inline constexpr VBool toVBool(bool b) { return b ? VTrue : VFalse; }
+inline constexpr VBool toVBool(bool b) {
+    return b ? VTrue : VFalse;
+}
 
 using DispId = std::int32_t;
 
@@ -49,7 +51,8 @@ public:
     bool strikethrough = false;
 
     Font() = default;
-    Font(std::u16string n, float s, std::int16_t w = 400) : name(std::move(n)), size(s), weight(w) {}
+    Font(std::u16string n, float s, std::int16_t w = 400)
+        : name(std::move(n)), size(s), weight(w) {}
     bool bold() const { return weight >= 700; }
     std::u16string_view typeName() const override { return u"Font"; }
 };
@@ -57,8 +60,8 @@ public:
 // The standard automation picture: a handle to an image the host can draw.
 class Picture : public Object {
 public:
-    std::u16string name; // where it came from, for people reading a saved form
-    std::int16_t type = 1;  // 1 bitmap, 3 icon, 2 metafile...
+    std::u16string name;   // where it came from, for people reading a saved form
+    std::int16_t type = 1; // 1 bitmap, 3 icon, 2 metafile...
     std::int32_t widthPixels = 0;
     std::int32_t heightPixels = 0;
 

@@ -11,17 +11,28 @@ namespace tessivra {
 
 std::u16string_view valueTypeName(ValueType t) {
     switch (t) {
-    case ValueType::Empty: return u"Empty";
-    case ValueType::Missing: return u"Missing";
-    case ValueType::Nothing: return u"Nothing";
-    case ValueType::I2: return u"Integer";
-    case ValueType::I4: return u"Long";
-    case ValueType::Bool: return u"Boolean";
-    case ValueType::R4: return u"Single";
-    case ValueType::String: return u"String";
-    case ValueType::Font: return u"Font";
-    case ValueType::Picture: return u"Picture";
-    case ValueType::Object: return u"Object";
+    case ValueType::Empty:
+        return u"Empty";
+    case ValueType::Missing:
+        return u"Missing";
+    case ValueType::Nothing:
+        return u"Nothing";
+    case ValueType::I2:
+        return u"Integer";
+    case ValueType::I4:
+        return u"Long";
+    case ValueType::Bool:
+        return u"Boolean";
+    case ValueType::R4:
+        return u"Single";
+    case ValueType::String:
+        return u"String";
+    case ValueType::Font:
+        return u"Font";
+    case ValueType::Picture:
+        return u"Picture";
+    case ValueType::Object:
+        return u"Object";
     }
     return u"?";
 }
@@ -52,10 +63,14 @@ bool Value::isObject() const {
 
 ObjectRef Value::anyObject() const {
     switch (type()) {
-    case ValueType::Font: return font();
-    case ValueType::Picture: return picture();
-    case ValueType::Object: return object();
-    default: return nullptr;
+    case ValueType::Font:
+        return font();
+    case ValueType::Picture:
+        return picture();
+    case ValueType::Object:
+        return object();
+    default:
+        return nullptr;
     }
 }
 
@@ -67,18 +82,15 @@ ErrorOr<double> parseNumber(std::u16string_view text) {
     std::string s = toUtf8(text);
     auto first = s.find_first_not_of(" \t");
     auto last = s.find_last_not_of(" \t");
-    if (first == std::string::npos)
-        return Error::typeMismatch();
+    if (first == std::string::npos) return Error::typeMismatch();
     s = s.substr(first, last - first + 1);
     if (s.size() > 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h')) {
         char* end = nullptr;
         errno = 0;
         unsigned long long v = std::strtoull(s.c_str() + 2, &end, 16);
-        if (*end != '\0' || errno != 0 || v > 0xFFFFFFFFull)
-            return Error::typeMismatch();
+        if (*end != '\0' || errno != 0 || v > 0xFFFFFFFFull) return Error::typeMismatch();
         // "&HFFFF" is -1 as an integer literal would be; longer ones are 32-bit.
-        if (s.size() - 2 <= 4)
-            return static_cast<double>(static_cast<std::int16_t>(v));
+        if (s.size() - 2 <= 4) return static_cast<double>(static_cast<std::int16_t>(v));
         return static_cast<double>(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
     }
     for (char c : s)
@@ -87,20 +99,26 @@ ErrorOr<double> parseNumber(std::u16string_view text) {
             return Error::typeMismatch();
     char* end = nullptr;
     double v = std::strtod(s.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(v))
-        return Error::typeMismatch();
+    if (*end != '\0' || !std::isfinite(v)) return Error::typeMismatch();
     return v;
 }
 
 ErrorOr<double> numeric(const Value& v) {
     switch (v.type()) {
-    case ValueType::Empty: return 0.0;
-    case ValueType::I2: return static_cast<double>(v.i2());
-    case ValueType::I4: return static_cast<double>(v.i4());
-    case ValueType::Bool: return v.boolean() ? -1.0 : 0.0;
-    case ValueType::R4: return static_cast<double>(v.r4());
-    case ValueType::String: return parseNumber(v.string());
-    default: return Error::typeMismatch();
+    case ValueType::Empty:
+        return 0.0;
+    case ValueType::I2:
+        return static_cast<double>(v.i2());
+    case ValueType::I4:
+        return static_cast<double>(v.i4());
+    case ValueType::Bool:
+        return v.boolean() ? -1.0 : 0.0;
+    case ValueType::R4:
+        return static_cast<double>(v.r4());
+    case ValueType::String:
+        return parseNumber(v.string());
+    default:
+        return Error::typeMismatch();
     }
 }
 
@@ -123,37 +141,30 @@ std::u16string numberText(double d) {
 } // namespace
 
 ErrorOr<std::int16_t> Value::toI2() const {
-    if (type() == ValueType::I2)
-        return i2();
+    if (type() == ValueType::I2) return i2();
     return toInteger<std::int16_t>(*this);
 }
 
 ErrorOr<std::int32_t> Value::toI4() const {
-    if (type() == ValueType::I4)
-        return i4();
+    if (type() == ValueType::I4) return i4();
     return toInteger<std::int32_t>(*this);
 }
 
 ErrorOr<VBool> Value::toBool() const {
-    if (type() == ValueType::Bool)
-        return toVBool(boolean());
+    if (type() == ValueType::Bool) return toVBool(boolean());
     if (type() == ValueType::String) {
         std::u16string s = string();
         for (auto& c : s)
-            if (c >= u'A' && c <= u'Z')
-                c = static_cast<char16_t>(c - u'A' + u'a');
-        if (s == u"true")
-            return VTrue;
-        if (s == u"false")
-            return VFalse;
+            if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+        if (s == u"true") return VTrue;
+        if (s == u"false") return VFalse;
     }
     double d = TRY(numeric(*this));
     return toVBool(d != 0.0);
 }
 
 ErrorOr<float> Value::toR4() const {
-    if (type() == ValueType::R4)
-        return r4();
+    if (type() == ValueType::R4) return r4();
     double d = TRY(numeric(*this));
     if (std::fabs(d) > static_cast<double>(std::numeric_limits<float>::max()))
         return Error::overflow();
@@ -162,84 +173,94 @@ ErrorOr<float> Value::toR4() const {
 
 ErrorOr<std::u16string> Value::toString() const {
     switch (type()) {
-    case ValueType::Empty: return std::u16string();
-    case ValueType::String: return string();
-    case ValueType::I2: return fromUtf8(std::to_string(i2()));
-    case ValueType::I4: return fromUtf8(std::to_string(i4()));
-    case ValueType::Bool: return std::u16string(boolean() ? u"True" : u"False");
-    case ValueType::R4: return numberText(static_cast<double>(r4()));
-    default: return Error::typeMismatch();
+    case ValueType::Empty:
+        return std::u16string();
+    case ValueType::String:
+        return string();
+    case ValueType::I2:
+        return fromUtf8(std::to_string(i2()));
+    case ValueType::I4:
+        return fromUtf8(std::to_string(i4()));
+    case ValueType::Bool:
+        return std::u16string(boolean() ? u"True" : u"False");
+    case ValueType::R4:
+        return numberText(static_cast<double>(r4()));
+    default:
+        return Error::typeMismatch();
     }
 }
 
 ErrorOr<FontRef> Value::toFont() const {
-    if (type() == ValueType::Font)
-        return font();
-    if (type() == ValueType::Nothing)
-        return FontRef();
+    if (type() == ValueType::Font) return font();
+    if (type() == ValueType::Nothing) return FontRef();
     if (type() == ValueType::Object)
-        if (auto f = std::dynamic_pointer_cast<Font>(object()))
-            return f;
-    if (isObject())
-        return Error::typeMismatch();
+        if (auto f = std::dynamic_pointer_cast<Font>(object())) return f;
+    if (isObject()) return Error::typeMismatch();
     return Error::objectRequired();
 }
 
 ErrorOr<PictureRef> Value::toPicture() const {
-    if (type() == ValueType::Picture)
-        return picture();
-    if (type() == ValueType::Nothing)
-        return PictureRef();
+    if (type() == ValueType::Picture) return picture();
+    if (type() == ValueType::Nothing) return PictureRef();
     if (type() == ValueType::Object)
-        if (auto p = std::dynamic_pointer_cast<Picture>(object()))
-            return p;
-    if (isObject())
-        return Error::typeMismatch();
+        if (auto p = std::dynamic_pointer_cast<Picture>(object())) return p;
+    if (isObject()) return Error::typeMismatch();
     return Error::objectRequired();
 }
 
 ErrorOr<ObjectRef> Value::toObject() const {
-    if (type() == ValueType::Nothing)
-        return ObjectRef();
-    if (isObject())
-        return anyObject();
+    if (type() == ValueType::Nothing) return ObjectRef();
+    if (isObject()) return anyObject();
     return Error::objectRequired();
 }
 
 ErrorOr<Value> Value::convertTo(ValueType t) const {
     switch (t) {
-    case ValueType::I2: return Value(TRY(toI2()));
-    case ValueType::I4: return Value(TRY(toI4()));
-    case ValueType::Bool: return Value::boolean(TRY(toBool()) != 0);
-    case ValueType::R4: return Value(TRY(toR4()));
-    case ValueType::String: return Value(TRY(toString()));
-    case ValueType::Font: return Value(TRY(toFont()));
-    case ValueType::Picture: return Value(TRY(toPicture()));
+    case ValueType::I2:
+        return Value(TRY(toI2()));
+    case ValueType::I4:
+        return Value(TRY(toI4()));
+    case ValueType::Bool:
+        return Value::boolean(TRY(toBool()) != 0);
+    case ValueType::R4:
+        return Value(TRY(toR4()));
+    case ValueType::String:
+        return Value(TRY(toString()));
+    case ValueType::Font:
+        return Value(TRY(toFont()));
+    case ValueType::Picture:
+        return Value(TRY(toPicture()));
     case ValueType::Object: {
-        if (isObject() || isNothing())
-            return *this;
+        if (isObject() || isNothing()) return *this;
         return Error::objectRequired();
     }
     case ValueType::Empty:
     case ValueType::Missing:
-    case ValueType::Nothing: return *this;
+    case ValueType::Nothing:
+        return *this;
     }
     return Error::typeMismatch();
 }
 
 bool operator==(const Value& a, const Value& b) {
-    if (a.type() != b.type())
-        return false;
+    if (a.type() != b.type()) return false;
     switch (a.type()) {
     case ValueType::Empty:
     case ValueType::Missing:
-    case ValueType::Nothing: return true;
-    case ValueType::I2: return a.i2() == b.i2();
-    case ValueType::I4: return a.i4() == b.i4();
-    case ValueType::Bool: return a.boolean() == b.boolean();
-    case ValueType::R4: return a.r4() == b.r4();
-    case ValueType::String: return a.string() == b.string();
-    default: return a.anyObject() == b.anyObject();
+    case ValueType::Nothing:
+        return true;
+    case ValueType::I2:
+        return a.i2() == b.i2();
+    case ValueType::I4:
+        return a.i4() == b.i4();
+    case ValueType::Bool:
+        return a.boolean() == b.boolean();
+    case ValueType::R4:
+        return a.r4() == b.r4();
+    case ValueType::String:
+        return a.string() == b.string();
+    default:
+        return a.anyObject() == b.anyObject();
     }
 }
 
@@ -250,7 +271,8 @@ std::string toUtf8(std::u16string_view s) {
 }
 
 std::u16string fromUtf8(std::string_view s) {
-    auto u = icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
+    auto u =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
     return std::u16string(u.getBuffer(), static_cast<std::size_t>(u.length()));
 }
 

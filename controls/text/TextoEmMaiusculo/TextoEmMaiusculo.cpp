@@ -16,8 +16,10 @@ ErrorOr<void> callPopupMenu(Control& c, std::span<const Value> a) {
 }
 
 constexpr ParamInfo kPopupMenuParams[] = {
-    {u"Menu", MemberType::IDispatch},     {u"Flags", MemberType::Variant, true},
-    {u"X", MemberType::Variant, true},    {u"Y", MemberType::Variant, true},
+    {u"Menu", MemberType::IDispatch},
+    {u"Flags", MemberType::Variant, true},
+    {u"X", MemberType::Variant, true},
+    {u"Y", MemberType::Variant, true},
     {u"DefaultMenu", MemberType::Variant, true},
 };
 
@@ -46,16 +48,17 @@ constexpr DispatchMember kMembers[] = {
 };
 
 constexpr PersistedKey kKeys[] = {
-    textkeys::Alignment, textkeys::BackColor,    textkeys::BorderStyle,  textkeys::DataSource,
-    textkeys::Enabled,   textkeys::Font,         textkeys::ForeColor,    textkeys::Locked,
-    textkeys::MaxLength, textkeys::MouseIcon,    textkeys::MousePointer, textkeys::PasswordChar,
-    textkeys::SelLength, textkeys::SelStart,     textkeys::SelText,      textkeys::Text,
+    textkeys::Alignment,   textkeys::BackColor, textkeys::BorderStyle,  textkeys::DataSource,
+    textkeys::Enabled,     textkeys::Font,      textkeys::ForeColor,    textkeys::Locked,
+    textkeys::MaxLength,   textkeys::MouseIcon, textkeys::MousePointer, textkeys::PasswordChar,
+    textkeys::SelLength,   textkeys::SelStart,  textkeys::SelText,      textkeys::Text,
     textkeys::ToolTipText,
 };
 
 } // namespace
 
-const ControlClass TextoEmMaiusculo::Class{u"TextoEmMaiusculo", kMembers, textevents::All, kKeys};
+const ControlClass TextoEmMaiusculo::Class{
+    u"TextoEmMaiusculo", kMembers, textevents::All, kKeys, 3975, 300};
 
 TextoEmMaiusculo::TextoEmMaiusculo(Site site) : WrappedText(site, Class, kFamily) {}
 

@@ -1,0 +1,508 @@
+#include "hosts/headless/form.h"
+
+#include <algorithm>
+
+namespace tessivra::headless {
+
+// ---- surfaces -------------------------------------------------------------------------------
+
+Constituent* HeadlessSurface::find(std::u16string_view name) const {
+    for (const auto& p : parts_)
+        if (p->name() == name) return p.get();
+    return nullptr;
+}
+
+template <typename T, typename... A>
+ErrorOr<T*> HeadlessSurface::add(std::u16string_view part, A&&... args) {
+    TESSIVRA_FAULT(form_.faults(), name_, part, "Create");
+    auto c = std::make_unique<T>(*this, std::forward<A>(args)...);
+    T* raw = c.get();
+    parts_.push_back(std::move(c));
+    return raw;
+}
+
+// ---- the container of one control -----------------------------------------------------------
+
+HeadlessContainer::HeadlessContainer(HeadlessForm& form, std::u16string name)
+    : HeadlessSurface(form, std::move(name)), hwnd_(form.nextWindowHandle()) {}
+
+ErrorOr<TextBox*> HeadlessContainer::addTextBox(const TextBoxDesign& d, TextBoxEvents* e) {
+    return TRY(add<HeadlessTextBox>(d.name, d, e));
+}
+ErrorOr<CommandButton*> HeadlessContainer::addCommandButton(const CommandButtonDesign& d,
+                                                            CommandButtonEvents* e) {
+    return TRY(add<HeadlessCommandButton>(d.name, d, e));
+}
+ErrorOr<VScrollBar*> HeadlessContainer::addVScrollBar(const VScrollBarDesign& d,
+                                                      VScrollBarEvents* e) {
+    return TRY(add<HeadlessVScrollBar>(d.name, d, e));
+}
+ErrorOr<Label*> HeadlessContainer::addLabel(const LabelDesign& d, LabelEvents* e) {
+    return TRY(add<HeadlessLabel>(d.name, d, e));
+}
+ErrorOr<Timer*> HeadlessContainer::addTimer(const TimerDesign& d, TimerEvents* e) {
+    return TRY(add<HeadlessTimer>(d.name, d, e, form_.runtime().clockMs));
+}
+ErrorOr<PictureBox*> HeadlessContainer::addPictureBox(const PictureBoxDesign& d,
+                                                      PictureBoxEvents* e) {
+    return TRY(add<HeadlessPictureBox>(d.name, d, e));
+}
+ErrorOr<Image*> HeadlessContainer::addImage(const ImageDesign& d) {
+    return TRY(add<HeadlessImage>(d.name, d));
+}
+
+#define FAULT(member) TESSIVRA_FAULT(form_.faults(), name_, u"UserControl", member)
+
+ErrorOr<Twips> HeadlessContainer::Width() {
+    FAULT("Width");
+    return width_;
+}
+ErrorOr<void> HeadlessContainer::setWidth(Twips w) {
+    FAULT("Width=");
+    if (w < 0) return Error::invalidPropertyValue();
+    return resizeTo(w, height_);
+}
+ErrorOr<Twips> HeadlessContainer::Height() {
+    FAULT("Height");
+    return height_;
+}
+ErrorOr<void> HeadlessContainer::setHeight(Twips h) {
+    FAULT("Height=");
+    if (h < 0) return Error::invalidPropertyValue();
+    return resizeTo(width_, h);
+}
+
+ErrorOr<void> HeadlessContainer::resizeTo(Twips w, Twips h) {
+    if (w == width_ && h == height_) return {};
+    width_ = w;
+    height_ = h;
+    if (!control_) return {};
+    return control_->UserControl_Resize();
+}
+
+ErrorOr<void> HeadlessContainer::PropertyChanged(std::u16string_view property) {
+    FAULT("PropertyChanged");
+    notices.emplace_back(property);
+    form_.journal().add("changed " + toUtf8(name_) + " " + toUtf8(property));
+    return {};
+}
+
+ErrorOr<void> HeadlessContainer::RaiseEvent(DispId id, EventArgs args) {
+    FAULT("RaiseEvent");
+    if (form_.journal().enabled) {
+        std::string line = "event " + toUtf8(name_) + " ";
+        const EventInfo* info = nullptr;
+        if (control_)
+            for (const auto& e : control_->controlClass().events)
+                if (e.id == id) info = &e;
+        line += info ? toUtf8(info->name) : std::to_string(id);
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            std::string pname = info && i < info->params.size() ? toUtf8(info->params[i].name)
+                                                                : std::to_string(i + 1);
+            line += " " + pname + "=" + formatValue(args[i].get());
+        }
+        form_.journal().add(std::move(line));
+    }
+    if (sink) return sink->Invoke(id, args);
+    return {};
+}
+
+ErrorOr<FontRef> HeadlessContainer::AmbientFont() {
+    FAULT("AmbientFont");
+    return form_.ambientFont;
+}
+ErrorOr<PictureRef> HeadlessContainer::MaskPicture() {
+    FAULT("MaskPicture");
+    return maskPicture_;
+}
+ErrorOr<void> HeadlessContainer::setMaskPicture(PictureRef p) {
+    FAULT("MaskPicture=");
+    maskPicture_ = std::move(p);
+    return {};
+}
+ErrorOr<std::int32_t> HeadlessContainer::hWnd() {
+    FAULT("hWnd");
+    return hwnd_;
+}
+ErrorOr<void> HeadlessContainer::PopupMenu(const Value& menu, const Value& flags, const Value& x,
+                                           const Value& y, const Value& defaultMenu) {
+    FAULT("PopupMenu");
+    // Only a menu object can be shown.
+    if (!menu.isObject()) return Error::typeMismatch();
+    form_.popups.push_back({menu, flags, x, y, defaultMenu});
+    form_.journal().add("popup " + toUtf8(name_) + " " + formatValue(menu) + " " +
+                        formatValue(flags) + " " + formatValue(x) + " " + formatValue(y) + " " +
+                        formatValue(defaultMenu));
+    return {};
+}
+
+#undef FAULT
+
+// ---- windows of the library -----------------------------------------------------------------
+
+HeadlessWindow::HeadlessWindow(HeadlessForm& form, std::u16string name)
+    : HeadlessSurface(form, std::move(name)) {}
+
+ErrorOr<TextBox*> HeadlessWindow::addTextBox(const TextBoxDesign& d, TextBoxEvents* e) {
+    return TRY(add<HeadlessTextBox>(d.name, d, e));
+}
+ErrorOr<CommandButton*> HeadlessWindow::addCommandButton(const CommandButtonDesign& d,
+                                                         CommandButtonEvents* e) {
+    return TRY(add<HeadlessCommandButton>(d.name, d, e));
+}
+ErrorOr<VScrollBar*> HeadlessWindow::addVScrollBar(const VScrollBarDesign& d, VScrollBarEvents* e) {
+    return TRY(add<HeadlessVScrollBar>(d.name, d, e));
+}
+ErrorOr<Label*> HeadlessWindow::addLabel(const LabelDesign& d, LabelEvents* e) {
+    return TRY(add<HeadlessLabel>(d.name, d, e));
+}
+ErrorOr<Timer*> HeadlessWindow::addTimer(const TimerDesign& d, TimerEvents* e) {
+    return TRY(add<HeadlessTimer>(d.name, d, e, form_.runtime().clockMs));
+}
+ErrorOr<PictureBox*> HeadlessWindow::addPictureBox(const PictureBoxDesign& d, PictureBoxEvents* e) {
+    return TRY(add<HeadlessPictureBox>(d.name, d, e));
+}
+ErrorOr<Image*> HeadlessWindow::addImage(const ImageDesign& d) {
+    return TRY(add<HeadlessImage>(d.name, d));
+}
+ErrorOr<void> HeadlessWindow::setCaption(std::u16string_view c) {
+    TESSIVRA_FAULT(form_.faults(), name_, u"Form", "Caption=");
+    caption = c;
+    return {};
+}
+ErrorOr<void> HeadlessWindow::setIcon(PictureRef p) {
+    TESSIVRA_FAULT(form_.faults(), name_, u"Form", "Icon=");
+    icon = std::move(p);
+    return {};
+}
+ErrorOr<void> HeadlessWindow::Show() {
+    TESSIVRA_FAULT(form_.faults(), name_, u"Form", "Show");
+    visible = true;
+    form_.journal().add("window " + toUtf8(name_) + " shown");
+    return {};
+}
+ErrorOr<void> HeadlessWindow::Hide() {
+    TESSIVRA_FAULT(form_.faults(), name_, u"Form", "Hide");
+    visible = false;
+    form_.journal().add("window " + toUtf8(name_) + " hidden");
+    return {};
+}
+
+// ---- the form -------------------------------------------------------------------------------
+
+HeadlessForm::HeadlessForm(RuntimeSettings settings)
+    : runtime_(std::move(settings), faults_, journal_), recordingShell_(faults_, journal_) {}
+
+HeadlessForm::~HeadlessForm() {
+    // Controls go before their containers' constituents, which their handlers point into.
+    for (auto& s : sites_)
+        s->control_.reset();
+}
+
+ErrorOr<Control*> HeadlessForm::add(std::u16string_view name, const ControlFactory& factory,
+                                    Twips designWidth, Twips designHeight) {
+    if (container(name))
+        return Error{errc::InvalidProcedureCall,
+                     u"A control named " + std::u16string(name) + u" is already on the form"};
+    auto site = std::make_unique<HeadlessContainer>(*this, std::u16string(name));
+    site->width_ = designWidth;
+    site->height_ = designHeight;
+    auto control = factory(Site{*site, runtime_, shellForControls()});
+    if (control.isError()) return control.releaseError();
+    site->control_ = control.releaseValue();
+    HeadlessContainer& placed = *site;
+    sites_.push_back(std::move(site));
+    TRY(placed.control_->UserControl_Initialize());
+    return placed.control_.get();
+}
+
+HeadlessContainer* HeadlessForm::container(std::u16string_view name) const {
+    for (const auto& s : sites_)
+        if (s->name() == name) return s.get();
+    return nullptr;
+}
+
+Control* HeadlessForm::control(std::u16string_view name) const {
+    auto* c = container(name);
+    return c ? c->control() : nullptr;
+}
+
+namespace {
+Error noSuch(std::u16string_view what, std::u16string_view name) {
+    return {errc::InvalidProcedureCall,
+            u"No " + std::u16string(what) + u" named " + std::u16string(name)};
+}
+} // namespace
+
+ErrorOr<void> HeadlessForm::load(std::u16string_view name, PropertyBag& bag) {
+    auto* c = control(name);
+    if (!c) return noSuch(u"control", name);
+    return c->UserControl_ReadProperties(bag);
+}
+
+ErrorOr<void> HeadlessForm::save(std::u16string_view name, PropertyBag& bag) {
+    auto* c = control(name);
+    if (!c) return noSuch(u"control", name);
+    return c->UserControl_WriteProperties(bag);
+}
+
+ErrorOr<void> HeadlessForm::place(std::u16string_view name) {
+    auto* c = control(name);
+    if (!c) return noSuch(u"control", name);
+    TRY(c->UserControl_Resize());
+    return deliverSentKeys();
+}
+
+ErrorOr<void> HeadlessForm::resize(std::u16string_view name, Twips w, Twips h) {
+    auto* site = container(name);
+    if (!site) return noSuch(u"control", name);
+    if (w < 0 || h < 0) return Error::invalidPropertyValue();
+    TRY(site->resizeTo(w, h));
+    return deliverSentKeys();
+}
+
+HeadlessWindow& HeadlessForm::openWindow(std::u16string_view name) {
+    windows_.push_back(std::make_unique<HeadlessWindow>(*this, std::u16string(name)));
+    return *windows_.back();
+}
+
+HeadlessWindow* HeadlessForm::window(std::u16string_view name) const {
+    for (const auto& w : windows_)
+        if (w->name() == name) return w.get();
+    return nullptr;
+}
+
+// ---- focus ----------------------------------------------------------------------------------
+
+std::vector<Constituent*> HeadlessForm::tabOrder() const {
+    std::vector<Constituent*> order;
+    for (const auto& s : sites_) {
+        std::vector<Constituent*> mine;
+        for (const auto& p : s->constituents())
+            if (p->takesFocus()) mine.push_back(p.get());
+        std::stable_sort(mine.begin(), mine.end(),
+                         [](auto* a, auto* b) { return a->tabIndex() < b->tabIndex(); });
+        order.insert(order.end(), mine.begin(), mine.end());
+    }
+    return order;
+}
+
+std::string HeadlessForm::focusName() const {
+    if (!focused_) return "(none)";
+    return toUtf8(focused_->owner().name()) + "." + toUtf8(focused_->name());
+}
+
+ErrorOr<void> HeadlessForm::moveFocus(Constituent* target) {
+    if (moving_) {
+        pendingFocus_ = target;
+        return {};
+    }
+    if (target == focused_) return {};
+    moving_ = true;
+    ErrorOr<void> result;
+    // A handler that moves the focus while it is moving is answered after this move; a form
+    // whose handlers keep sending it back and forth is stopped rather than left spinning.
+    int moves = 0;
+    for (Constituent* next = target; next != nullptr && moves < 64; ++moves) {
+        Constituent* old = focused_;
+        focused_ = next;
+        journal_.add("focus " + focusName());
+        if (old) {
+            auto r = old->lostFocus();
+            if (r.isError() && !result.isError()) result = r.releaseError();
+        }
+        auto r = next->gotFocus();
+        if (r.isError() && !result.isError()) result = r.releaseError();
+        next = nullptr;
+        if (pendingFocus_) {
+            Constituent* p = *pendingFocus_;
+            pendingFocus_.reset();
+            if (p != focused_ && (p == nullptr || p->takesFocus())) next = p;
+        }
+    }
+    pendingFocus_.reset();
+    moving_ = false;
+    return result;
+}
+
+ErrorOr<void> HeadlessForm::focusNext() {
+    auto order = tabOrder();
+    if (order.empty()) return {};
+    auto it = std::find(order.begin(), order.end(), focused_);
+    std::size_t next =
+        it == order.end() ? 0 : (static_cast<std::size_t>(it - order.begin()) + 1) % order.size();
+    return moveFocus(order[next]);
+}
+
+ErrorOr<void> HeadlessForm::focusLeaving(Constituent* leaving) {
+    if (focused_ != leaving) return {};
+    auto order = tabOrder(); // no longer holds `leaving`
+    if (!order.empty()) return moveFocus(order.front() == leaving ? nullptr : order.front());
+    // Nothing else can take the focus: the form keeps none.
+    focused_ = nullptr;
+    journal_.add("focus (none)");
+    return leaving->lostFocus();
+}
+
+// ---- input ----------------------------------------------------------------------------------
+
+Constituent* HeadlessForm::constituent(std::u16string_view control,
+                                       std::u16string_view part) const {
+    auto* site = container(control);
+    if (!site) return nullptr;
+    if (!part.empty()) return site->find(part);
+    // Without a name, the control's first constituent that takes the focus, else its first.
+    for (auto* c : tabOrder())
+        if (&c->owner() == site) return c;
+    return site->constituents().empty() ? nullptr : site->constituents().front().get();
+}
+
+ErrorOr<void> HeadlessForm::focus(std::u16string_view control, std::u16string_view part) {
+    auto* c = constituent(control, part);
+    if (!c) return noSuch(u"control", control);
+    if (!c->takesFocus()) return Error::invalidProcedureCall();
+    TRY(moveFocus(c));
+    return deliverSentKeys();
+}
+
+ErrorOr<void> HeadlessForm::type(std::u16string_view control, std::u16string_view text) {
+    TRY(focus(control));
+    for (char16_t ch : text) {
+        auto* box = dynamic_cast<HeadlessTextBox*>(focused_);
+        if (!box) continue; // keys reach whatever has the focus; only a text box takes characters
+        if (ch == u'\r')
+            TRY(box->pressKey(13, 0));
+        else if (ch == u'\b')
+            TRY(box->pressKey(8, 0));
+        else
+            TRY(box->typeCharacter(ch));
+    }
+    return deliverSentKeys();
+}
+
+ErrorOr<void> HeadlessForm::key(std::u16string_view control, std::int16_t keyCode,
+                                std::int16_t shift) {
+    TRY(focus(control));
+    if (auto* box = dynamic_cast<HeadlessTextBox*>(focused_))
+        TRY(box->pressKey(keyCode, shift));
+    else if (keyCode == 9)
+        TRY(focusNext());
+    return deliverSentKeys();
+}
+
+ErrorOr<void> HeadlessForm::paste(std::u16string_view control, std::u16string_view text) {
+    TRY(focus(control));
+    auto* box = dynamic_cast<HeadlessTextBox*>(focused_);
+    if (!box) return Error::invalidProcedureCall();
+    TRY(box->paste(text));
+    return deliverSentKeys();
+}
+
+ErrorOr<void> HeadlessForm::click(std::u16string_view control, std::u16string_view part) {
+    auto* c = constituent(control, part);
+    if (!c) return noSuch(u"control", control);
+    if (auto* t = dynamic_cast<HeadlessTextBox*>(c))
+        TRY(t->click(0, 0));
+    else if (auto* b = dynamic_cast<HeadlessCommandButton*>(c))
+        TRY(b->click());
+    else if (auto* l = dynamic_cast<HeadlessLabel*>(c))
+        TRY(l->click());
+    else
+        return Error::invalidProcedureCall();
+    return deliverSentKeys();
+}
+
+ErrorOr<void> HeadlessForm::dblClick(std::u16string_view control, std::u16string_view part) {
+    auto* c = constituent(control, part);
+    if (!c) return noSuch(u"control", control);
+    if (auto* t = dynamic_cast<HeadlessTextBox*>(c))
+        TRY(t->dblClick(0, 0));
+    else if (auto* l = dynamic_cast<HeadlessLabel*>(c))
+        TRY(l->dblClick());
+    else
+        return Error::invalidProcedureCall();
+    return deliverSentKeys();
+}
+
+ErrorOr<void> HeadlessForm::mouse(std::u16string_view control, std::u16string_view part, int what,
+                                  std::int16_t button, std::int16_t shift, float x, float y) {
+    auto* c = constituent(control, part);
+    if (!c) return noSuch(u"constituent", part.empty() ? control : part);
+    if (auto* t = dynamic_cast<HeadlessTextBox*>(c))
+        TRY(t->mouse(what, button, shift, x, y));
+    else if (auto* l = dynamic_cast<HeadlessLabel*>(c))
+        TRY(l->mouse(what, button, shift, x, y));
+    else if (auto* p = dynamic_cast<HeadlessPictureBox*>(c)) {
+        if (what == 1) TRY(p->mouseMove(button, shift, x, y));
+    }
+    // Other constituents (an image, a scroll bar, a button) take the mouse for themselves.
+    return deliverSentKeys();
+}
+
+ErrorOr<void> HeadlessForm::scroll(std::u16string_view control, bool down, int count) {
+    auto* site = container(control);
+    if (!site) return noSuch(u"control", control);
+    HeadlessVScrollBar* bar = nullptr;
+    for (const auto& p : site->constituents())
+        if (!bar) bar = dynamic_cast<HeadlessVScrollBar*>(p.get());
+    if (!bar) return Error::invalidProcedureCall();
+    // Clicking an arrow gives the bar the focus, as a desktop's does.
+    if (focused_ != bar) TRY(moveFocus(bar));
+    for (int i = 0; i < count; ++i)
+        TRY(bar->clickArrow(down));
+    return deliverSentKeys();
+}
+
+ErrorOr<void> HeadlessForm::tick(std::int64_t milliseconds) {
+    std::int64_t end = runtime_.clockMs + milliseconds;
+    // Timers fire in the order their moments come, with the clock showing that moment.
+    for (;;) {
+        HeadlessTimer* next = nullptr;
+        std::int64_t due = end + 1;
+        auto consider = [&](const HeadlessSurface& s) {
+            for (const auto& p : s.constituents())
+                if (auto* t = dynamic_cast<HeadlessTimer*>(p.get())) {
+                    std::int64_t d = t->nextDue();
+                    if (d < due) {
+                        due = d;
+                        next = t;
+                    }
+                }
+        };
+        for (const auto& s : sites_)
+            consider(*s);
+        for (const auto& w : windows_)
+            consider(*w);
+        if (!next) break;
+        runtime_.clockMs = due;
+        TRY(next->advanceTo(due));
+        TRY(deliverSentKeys());
+    }
+    runtime_.clockMs = end;
+    return {};
+}
+
+ErrorOr<void> HeadlessForm::deliverSentKeys() {
+    while (!runtime_.pendingKeys.empty()) {
+        std::u16string keys = runtime_.pendingKeys.front();
+        runtime_.pendingKeys.erase(runtime_.pendingKeys.begin());
+        for (std::size_t i = 0; i < keys.size();) {
+            auto rest = std::u16string_view(keys).substr(i);
+            auto* box = dynamic_cast<HeadlessTextBox*>(focused_);
+            if (rest.size() >= 5 &&
+                (rest.substr(0, 5) == u"{tab}" || rest.substr(0, 5) == u"{TAB}")) {
+                TRY(focusNext());
+                i += 5;
+            } else if (rest.substr(0, 7) == u"{enter}" || rest[0] == u'~') {
+                if (box) TRY(box->pressKey(13, 0));
+                i += rest[0] == u'~' ? 1 : 7;
+            } else {
+                if (box) TRY(box->typeCharacter(rest[0]));
+                ++i;
+            }
+        }
+    }
+    return {};
+}
+
+} // namespace tessivra::headless

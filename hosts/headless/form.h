@@ -1,0 +1,461 @@
+#pragma once
+// The headless host: a form holding controls and their constituents, with a focus and a tab
+// order, a virtual clock, and input that runs through the same paths a desktop's would. It is
+// the reference implementation of the host interfaces, used by the tests and by tessivra-run.
+
+#include "framework/control.h"
+#include "hosts/headless/journal.h"
+#include "hosts/headless/runtime.h"
+
+#include <functional>
+#include <limits>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessivra::headless {
+
+class HeadlessForm;
+class HeadlessSurface;
+
+// What every headless constituent shares: a name, a place, and whether it takes the focus.
+class Constituent {
+public:
+    Constituent(HeadlessSurface& owner, std::u16string_view name, Bounds b, std::int16_t tabIndex)
+        : owner_(owner), name_(name), bounds_(b), tabIndex_(tabIndex) {}
+    virtual ~Constituent() = default;
+
+    const std::u16string& name() const { return name_; }
+    HeadlessSurface& owner() const { return owner_; }
+    const Bounds& bounds() const { return bounds_; }
+    std::int16_t tabIndex() const { return tabIndex_; }
+    virtual bool takesFocus() const { return false; }
+    virtual ErrorOr<void> gotFocus() { return {}; }
+    virtual ErrorOr<void> lostFocus() { return {}; }
+    virtual ErrorOr<void> keyUp(std::int16_t, std::int16_t) { return {}; }
+    // One line for `show`: position, size, text or caption, flags.
+    virtual std::string describe() const;
+
+protected:
+    ErrorOr<void> fault(std::string_view member);
+    HeadlessForm& form() const;
+    ErrorOr<void> setFocusHere();
+
+    HeadlessSurface& owner_;
+    std::u16string name_;
+    Bounds bounds_;
+    std::int16_t tabIndex_;
+};
+
+enum class EditSource { Typed, Pasted, Assigned };
+
+class HeadlessTextBox final : public TextBox, public Constituent {
+public:
+    HeadlessTextBox(HeadlessSurface&, const TextBoxDesign&, TextBoxEvents*);
+
+    ErrorOr<std::int16_t> Alignment() override;
+    ErrorOr<void> setAlignment(std::int16_t) override;
+    ErrorOr<Colour> BackColor() override;
+    ErrorOr<void> setBackColor(Colour) override;
+    ErrorOr<std::int16_t> BorderStyle() override;
+    ErrorOr<void> setBorderStyle(std::int16_t) override;
+    ErrorOr<VBool> Enabled() override;
+    ErrorOr<void> setEnabled(VBool) override;
+    ErrorOr<FontRef> Font() override;
+    ErrorOr<void> setFont(FontRef) override;
+    ErrorOr<Colour> ForeColor() override;
+    ErrorOr<void> setForeColor(Colour) override;
+    ErrorOr<VBool> Locked() override;
+    ErrorOr<void> setLocked(VBool) override;
+    ErrorOr<std::int32_t> MaxLength() override;
+    ErrorOr<void> setMaxLength(std::int32_t) override;
+    ErrorOr<PictureRef> MouseIcon() override;
+    ErrorOr<void> setMouseIcon(PictureRef) override;
+    ErrorOr<std::int16_t> MousePointer() override;
+    ErrorOr<void> setMousePointer(std::int16_t) override;
+    ErrorOr<VBool> MultiLine() override;
+    ErrorOr<std::u16string> PasswordChar() override;
+    ErrorOr<void> setPasswordChar(std::u16string_view) override;
+    ErrorOr<std::int16_t> ScrollBars() override;
+    ErrorOr<std::int32_t> SelLength() override;
+    ErrorOr<void> setSelLength(std::int32_t) override;
+    ErrorOr<std::int32_t> SelStart() override;
+    ErrorOr<void> setSelStart(std::int32_t) override;
+    ErrorOr<std::u16string> SelText() override;
+    ErrorOr<void> setSelText(std::u16string_view) override;
+    ErrorOr<std::u16string> Text() override;
+    ErrorOr<void> setText(std::u16string_view) override;
+    ErrorOr<std::u16string> ToolTipText() override;
+    ErrorOr<void> setToolTipText(std::u16string_view) override;
+    ErrorOr<Twips> Width() override;
+    ErrorOr<void> setWidth(Twips) override;
+    ErrorOr<Twips> Height() override;
+    ErrorOr<void> setHeight(Twips) override;
+    ErrorOr<void> SetFocus() override;
+
+    // The user's side. A typed character runs KeyDown, KeyPress, the insertion of whatever
+    // KeyAscii then holds, Change and KeyUp.
+    ErrorOr<void> typeCharacter(char16_t);
+    // A key without a character of its own (Enter, Backspace, Delete, arrows, Home, End).
+    ErrorOr<void> pressKey(std::int16_t keyCode, std::int16_t shift);
+    // Inserts at the caret, replacing the selection, without key events.
+    ErrorOr<void> paste(std::u16string_view);
+    ErrorOr<void> click(float x, float y);
+    ErrorOr<void> dblClick(float x, float y);
+    ErrorOr<void> mouse(int what, std::int16_t button, std::int16_t shift, float x, float y);
+
+    bool takesFocus() const override { return enabled_ && visible_; }
+    ErrorOr<void> gotFocus() override;
+    ErrorOr<void> lostFocus() override;
+    ErrorOr<void> keyUp(std::int16_t keyCode, std::int16_t shift) override;
+    std::string describe() const override;
+
+    // Direct state, for tests and benchmarks that look past the interface.
+    const std::u16string& text() const { return text_; }
+    std::int32_t selStart() const { return selStart_; }
+    std::int32_t selLength() const { return selLength_; }
+    std::int32_t maxLength() const { return maxLength_; }
+    bool enabled() const { return enabled_; }
+
+private:
+    // The one editing path: typing, pasting and assignment all replace the selection here;
+    // only typing and pasting are held to MaxLength and Locked.
+    ErrorOr<void> replaceSelection(std::u16string_view, EditSource);
+    ErrorOr<void> setTextState(std::u16string text, std::int32_t caret);
+    ErrorOr<void> deliverKeyPress(std::int16_t& keyAscii);
+
+    TextBoxEvents* events_;
+    std::u16string text_;
+    std::int32_t selStart_ = 0, selLength_ = 0;
+    std::int16_t alignment_ = 0, borderStyle_ = 1, mousePointer_ = 0;
+    Colour backColor_ = syscolour::WindowBackground, foreColor_ = syscolour::WindowText;
+    bool enabled_ = true, locked_ = false, visible_ = true;
+    std::int32_t maxLength_ = 0;
+    FontRef font_;
+    PictureRef mouseIcon_;
+    std::u16string passwordChar_, toolTipText_;
+};
+
+class HeadlessCommandButton final : public CommandButton, public Constituent {
+public:
+    HeadlessCommandButton(HeadlessSurface&, const CommandButtonDesign&, CommandButtonEvents*);
+    ErrorOr<VBool> Enabled() override;
+    ErrorOr<void> setEnabled(VBool) override;
+    ErrorOr<Twips> Width() override;
+    ErrorOr<Twips> Left() override;
+    ErrorOr<void> setLeft(Twips) override;
+
+    // A click moves the focus to the button first, as a desktop button does; a disabled button
+    // ignores the mouse.
+    ErrorOr<void> click();
+    bool takesFocus() const override { return enabled_ && tabStop_; }
+    std::string describe() const override;
+    bool enabled() const { return enabled_; }
+    const PictureRef& picture() const { return picture_; }
+
+private:
+    CommandButtonEvents* events_;
+    bool enabled_, tabStop_;
+    std::u16string caption_;
+    PictureRef picture_;
+};
+
+class HeadlessVScrollBar final : public VScrollBar, public Constituent {
+public:
+    HeadlessVScrollBar(HeadlessSurface&, const VScrollBarDesign&, VScrollBarEvents*);
+    ErrorOr<std::int16_t> Min() override;
+    ErrorOr<void> setMin(std::int16_t) override;
+    ErrorOr<std::int16_t> Max() override;
+    ErrorOr<void> setMax(std::int16_t) override;
+    ErrorOr<std::int16_t> Value() override;
+    ErrorOr<void> setValue(std::int16_t) override;
+    ErrorOr<Twips> Width() override;
+    ErrorOr<void> setLeft(Twips) override;
+    ErrorOr<void> setHeight(Twips) override;
+
+    // The arrows step by one towards Max (bottom) or Min (top) and stop at the ends.
+    ErrorOr<void> clickArrow(bool bottom);
+    bool takesFocus() const override { return true; }
+    std::string describe() const override;
+    std::int16_t value() const { return value_; }
+
+private:
+    // Every change of position, by the user or by code, is reported; staying put is not.
+    ErrorOr<void> moveTo(std::int16_t);
+    VScrollBarEvents* events_;
+    std::int16_t min_, max_, value_, smallChange_;
+};
+
+class HeadlessLabel final : public Label, public Constituent {
+public:
+    HeadlessLabel(HeadlessSurface&, const LabelDesign&, LabelEvents*);
+    ErrorOr<std::u16string> Caption() override;
+    ErrorOr<void> setCaption(std::u16string_view) override;
+    ErrorOr<Twips> Width() override;
+    ErrorOr<void> setWidth(Twips) override;
+    ErrorOr<Twips> Height() override;
+    ErrorOr<void> setHeight(Twips) override;
+    ErrorOr<Colour> BackColor() override;
+    ErrorOr<void> setBackColor(Colour) override;
+    ErrorOr<Colour> ForeColor() override;
+    ErrorOr<void> setForeColor(Colour) override;
+    ErrorOr<FontRef> Font() override;
+    ErrorOr<void> setFont(FontRef) override;
+    ErrorOr<VBool> FontBold() override;
+    ErrorOr<void> setFontBold(VBool) override;
+    ErrorOr<PictureRef> MouseIcon() override;
+    ErrorOr<void> setMouseIcon(PictureRef) override;
+    ErrorOr<std::int16_t> MousePointer() override;
+    ErrorOr<void> setMousePointer(std::int16_t) override;
+    ErrorOr<std::u16string> ToolTipText() override;
+    ErrorOr<void> setToolTipText(std::u16string_view) override;
+
+    ErrorOr<void> click();
+    ErrorOr<void> dblClick();
+    ErrorOr<void> mouse(int what, std::int16_t button, std::int16_t shift, float x, float y);
+    std::string describe() const override;
+
+    const std::u16string& caption() const { return caption_; }
+    Colour foreColor() const { return foreColor_; }
+    bool bold() const { return bold_; }
+    const FontRef& font() const { return font_; }
+    std::int16_t backStyle() const { return backStyle_; }
+    std::int16_t alignment() const { return alignment_; }
+
+private:
+    // A label that sizes itself measures its caption in its font, bold being wider.
+    void fitCaption();
+    LabelEvents* events_;
+    std::u16string caption_, toolTipText_;
+    std::int16_t alignment_, backStyle_, mousePointer_;
+    bool autoSize_, bold_;
+    Colour backColor_, foreColor_;
+    FontRef font_;
+    PictureRef mouseIcon_;
+};
+
+class HeadlessTimer final : public Timer, public Constituent {
+public:
+    HeadlessTimer(HeadlessSurface&, const TimerDesign&, TimerEvents*, std::int64_t now);
+    ErrorOr<std::int32_t> Interval() override;
+    ErrorOr<VBool> Enabled() override;
+    // Fires once for every interval that has passed by `now`.
+    ErrorOr<void> advanceTo(std::int64_t now);
+    // When it next fires; never for a stopped timer.
+    std::int64_t nextDue() const {
+        return enabled_ && interval_ > 0 ? due_ : std::numeric_limits<std::int64_t>::max();
+    }
+    std::string describe() const override;
+
+private:
+    TimerEvents* events_;
+    std::int32_t interval_;
+    bool enabled_;
+    std::int64_t due_;
+};
+
+class HeadlessPictureBox final : public PictureBox, public Constituent {
+public:
+    HeadlessPictureBox(HeadlessSurface&, const PictureBoxDesign&, PictureBoxEvents*);
+    ErrorOr<Colour> BackColor() override;
+    ErrorOr<void> mouseMove(std::int16_t button, std::int16_t shift, float x, float y);
+    std::string describe() const override;
+
+private:
+    PictureBoxEvents* events_;
+    Colour backColor_, foreColor_;
+};
+
+class HeadlessImage final : public Image, public Constituent {
+public:
+    HeadlessImage(HeadlessSurface&, const ImageDesign&);
+    ErrorOr<PictureRef> Picture() override;
+    std::string describe() const override;
+
+private:
+    PictureRef picture_;
+};
+
+// A surface on the form: a control's own area, or a window of the library.
+class HeadlessSurface {
+public:
+    HeadlessSurface(HeadlessForm& form, std::u16string name)
+        : form_(form), name_(std::move(name)) {}
+    virtual ~HeadlessSurface() = default;
+
+    HeadlessForm& form() const { return form_; }
+    const std::u16string& name() const { return name_; }
+    Constituent* find(std::u16string_view name) const;
+    const std::vector<std::unique_ptr<Constituent>>& constituents() const { return parts_; }
+    template <typename T> T* find(std::u16string_view name) const {
+        return dynamic_cast<T*>(find(name));
+    }
+
+protected:
+    template <typename T, typename... A> ErrorOr<T*> add(std::u16string_view part, A&&... args);
+
+    HeadlessForm& form_;
+    std::u16string name_;
+    std::vector<std::unique_ptr<Constituent>> parts_;
+};
+
+// The container of one control on the headless form.
+class HeadlessContainer final : public Container, public HeadlessSurface {
+public:
+    HeadlessContainer(HeadlessForm&, std::u16string name);
+
+    ErrorOr<TextBox*> addTextBox(const TextBoxDesign&, TextBoxEvents*) override;
+    ErrorOr<CommandButton*> addCommandButton(const CommandButtonDesign&,
+                                             CommandButtonEvents*) override;
+    ErrorOr<VScrollBar*> addVScrollBar(const VScrollBarDesign&, VScrollBarEvents*) override;
+    ErrorOr<Label*> addLabel(const LabelDesign&, LabelEvents*) override;
+    ErrorOr<Timer*> addTimer(const TimerDesign&, TimerEvents*) override;
+    ErrorOr<PictureBox*> addPictureBox(const PictureBoxDesign&, PictureBoxEvents*) override;
+    ErrorOr<Image*> addImage(const ImageDesign&) override;
+
+    ErrorOr<Twips> Width() override;
+    ErrorOr<void> setWidth(Twips) override;
+    ErrorOr<Twips> Height() override;
+    ErrorOr<void> setHeight(Twips) override;
+    ErrorOr<void> PropertyChanged(std::u16string_view) override;
+    ErrorOr<void> RaiseEvent(DispId, EventArgs) override;
+    ErrorOr<FontRef> AmbientFont() override;
+    ErrorOr<PictureRef> MaskPicture() override;
+    ErrorOr<void> setMaskPicture(PictureRef) override;
+    ErrorOr<std::int32_t> hWnd() override;
+    ErrorOr<void> PopupMenu(const Value&, const Value&, const Value&, const Value&,
+                            const Value&) override;
+
+    Control* control() const { return control_.get(); }
+    // Where the form's handlers for this control's events go.
+    EventSink* sink = nullptr;
+    // The container's size as it stands, without a fault check.
+    Twips width() const { return width_; }
+    Twips height() const { return height_; }
+    std::vector<std::u16string> notices; // property-change notices received, in order
+
+private:
+    friend class HeadlessForm;
+    // Sets the size and, when it changed, delivers the control's resize handler (nested when
+    // the handler itself resized).
+    ErrorOr<void> resizeTo(Twips w, Twips h);
+
+    std::unique_ptr<Control> control_;
+    Twips width_ = 0, height_ = 0;
+    PictureRef maskPicture_;
+    std::int32_t hwnd_;
+};
+
+// A window of the library, such as the about window.
+class HeadlessWindow final : public Form, public HeadlessSurface {
+public:
+    HeadlessWindow(HeadlessForm&, std::u16string name);
+    ErrorOr<TextBox*> addTextBox(const TextBoxDesign&, TextBoxEvents*) override;
+    ErrorOr<CommandButton*> addCommandButton(const CommandButtonDesign&,
+                                             CommandButtonEvents*) override;
+    ErrorOr<VScrollBar*> addVScrollBar(const VScrollBarDesign&, VScrollBarEvents*) override;
+    ErrorOr<Label*> addLabel(const LabelDesign&, LabelEvents*) override;
+    ErrorOr<Timer*> addTimer(const TimerDesign&, TimerEvents*) override;
+    ErrorOr<PictureBox*> addPictureBox(const PictureBoxDesign&, PictureBoxEvents*) override;
+    ErrorOr<Image*> addImage(const ImageDesign&) override;
+    ErrorOr<void> setCaption(std::u16string_view) override;
+    ErrorOr<void> setIcon(PictureRef) override;
+    ErrorOr<void> Show() override;
+    ErrorOr<void> Hide() override;
+
+    bool visible = false;
+    std::u16string caption;
+    PictureRef icon;
+};
+
+struct PopupRecord {
+    Value menu, flags, x, y, defaultMenu;
+};
+
+using ControlFactory = std::function<ErrorOr<std::unique_ptr<Control>>(Site)>;
+
+class HeadlessForm {
+public:
+    explicit HeadlessForm(RuntimeSettings settings = {});
+    ~HeadlessForm();
+
+    HeadlessRuntime& runtime() { return runtime_; }
+    RecordingShell& shell() { return recordingShell_; }
+    // The shell the controls are given; the recording one unless replaced.
+    Shell* shellInUse = nullptr;
+    FaultPlan& faults() { return faults_; }
+    Journal& journal() { return journal_; }
+    FontRef ambientFont = std::make_shared<tessivra::Font>(u"MS Sans Serif", 8.25f);
+    std::vector<PopupRecord> popups;
+
+    // Creates a control of the factory's class at its design size and runs its creation
+    // handler. It joins the tab order after the controls already there.
+    ErrorOr<Control*> add(std::u16string_view name, const ControlFactory&, Twips designWidth,
+                          Twips designHeight);
+    template <typename C> ErrorOr<C*> add(std::u16string_view name) {
+        auto* c = TRY(add(
+            name, [](Site s) -> ErrorOr<std::unique_ptr<Control>> { return TRY(C::create(s)); },
+            C::Class.designWidth, C::Class.designHeight));
+        return static_cast<C*>(c);
+    }
+    // A control that failed to be created still leaves nothing behind; one that failed to
+    // load stays as far as it was loaded.
+    ErrorOr<void> load(std::u16string_view name, PropertyBag&);
+    ErrorOr<void> save(std::u16string_view name, PropertyBag&);
+    // The container's first placement: the resize handler at the current size.
+    ErrorOr<void> place(std::u16string_view name);
+    ErrorOr<void> resize(std::u16string_view name, Twips w, Twips h);
+
+    HeadlessContainer* container(std::u16string_view name) const;
+    Control* control(std::u16string_view name) const;
+    const std::vector<std::unique_ptr<HeadlessContainer>>& containers() const { return sites_; }
+
+    HeadlessWindow& openWindow(std::u16string_view name);
+    HeadlessWindow* window(std::u16string_view name) const;
+
+    // Input. Each runs to completion, then delivers the keys sent meanwhile.
+    ErrorOr<void> focus(std::u16string_view control, std::u16string_view part = {});
+    ErrorOr<void> type(std::u16string_view control, std::u16string_view text);
+    ErrorOr<void> key(std::u16string_view control, std::int16_t keyCode, std::int16_t shift = 0);
+    ErrorOr<void> paste(std::u16string_view control, std::u16string_view text);
+    ErrorOr<void> click(std::u16string_view control, std::u16string_view part = {});
+    ErrorOr<void> dblClick(std::u16string_view control, std::u16string_view part = {});
+    ErrorOr<void> mouse(std::u16string_view control, std::u16string_view part, int what,
+                        std::int16_t button, std::int16_t shift, float x, float y);
+    ErrorOr<void> scroll(std::u16string_view control, bool down, int count = 1);
+    ErrorOr<void> tick(std::int64_t milliseconds);
+    // Delivers queued send-keys requests: "{tab}" moves the focus on, other text is typed.
+    ErrorOr<void> deliverSentKeys();
+
+    Constituent* focused() const { return focused_; }
+    std::string focusName() const;
+
+    // Moves the focus. A request made while the focus is already moving is carried out when
+    // the move in progress is complete, as a desktop queues it.
+    ErrorOr<void> moveFocus(Constituent* target);
+    ErrorOr<void> focusNext();
+    // Called by a constituent that was disabled or hidden while it held the focus.
+    ErrorOr<void> focusLeaving(Constituent*);
+
+    std::int32_t nextWindowHandle() { return nextHwnd_ += 4; }
+    Shell& shellForControls() { return shellInUse ? *shellInUse : recordingShell_; }
+
+private:
+    Constituent* constituent(std::u16string_view control, std::u16string_view part) const;
+    std::vector<Constituent*> tabOrder() const;
+
+    Journal journal_;
+    FaultPlan faults_;
+    HeadlessRuntime runtime_;
+    RecordingShell recordingShell_;
+    std::vector<std::unique_ptr<HeadlessContainer>> sites_;
+    std::vector<std::unique_ptr<HeadlessWindow>> windows_;
+    Constituent* focused_ = nullptr;
+    bool moving_ = false;
+    std::optional<Constituent*> pendingFocus_;
+    std::int32_t nextHwnd_ = 0x10000;
+};
+
+} // namespace tessivra::headless

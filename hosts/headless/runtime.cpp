@@ -1,0 +1,199 @@
+#include "hosts/headless/runtime.h"
+
+#include "hosts/headless/journal.h"
+
+#include <algorithm>
+
+#include <unicode/datefmt.h>
+#include <unicode/locid.h>
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
+
+namespace tessivra::headless {
+
+namespace {
+constexpr std::u16string_view kRuntime = u"Runtime";
+} // namespace
+
+struct HeadlessRuntime::TimeFormatter {
+    std::unique_ptr<icu::DateFormat> format;
+};
+
+HeadlessRuntime::HeadlessRuntime(RuntimeSettings settings, FaultPlan& faults, Journal& journal)
+    : settings_(std::move(settings)), faults_(faults), journal_(journal) {
+    // The code page is read once into tables, so that converting a typed key costs no lookup
+    // in ICU and no allocation.
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* cnv = ucnv_open(settings_.codePage.c_str(), &status);
+    if (U_FAILURE(status)) throw std::runtime_error("unknown code page " + settings_.codePage);
+    ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    for (int b = 0; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        UChar out[4];
+        UErrorCode s = U_ZERO_ERROR;
+        ucnv_reset(cnv);
+        int32_t n = ucnv_toUChars(cnv, out, 4, &in, 1, &s);
+        if (U_SUCCESS(s) && n == 1) {
+            byteToChar_[b] = out[0];
+            byteDefined_[b] = true;
+            charToByte_.emplace_back(out[0], static_cast<std::uint8_t>(b));
+        }
+    }
+    ucnv_close(cnv);
+    std::sort(charToByte_.begin(), charToByte_.end());
+
+    timeFormatter_ = std::make_unique<TimeFormatter>();
+    timeFormatter_->format.reset(icu::DateFormat::createTimeInstance(
+        icu::DateFormat::kMedium, icu::Locale::forLanguageTag(settings_.locale, status)));
+    timeFormatter_->format->adoptTimeZone(icu::TimeZone::createTimeZone("UTC"));
+}
+
+HeadlessRuntime::~HeadlessRuntime() = default;
+
+std::optional<char16_t> HeadlessRuntime::fromCodePage(std::uint8_t b) const {
+    if (!byteDefined_[b]) return std::nullopt;
+    return byteToChar_[b];
+}
+
+std::uint8_t HeadlessRuntime::toCodePage(char16_t c) const {
+    auto it = std::lower_bound(charToByte_.begin(), charToByte_.end(),
+                               std::pair<char16_t, std::uint8_t>{c, 0});
+    if (it != charToByte_.end() && it->first == c) return it->second;
+    return '?';
+}
+
+ErrorOr<std::u16string> HeadlessRuntime::convertCase(std::u16string_view s, bool upper) {
+    // A typed key is one character: the stack buffer covers it and anything short, so the
+    // keystroke path does not allocate.
+    UChar buffer[32];
+    UErrorCode status = U_ZERO_ERROR;
+    const char* locale = settings_.locale.c_str();
+    auto src = reinterpret_cast<const UChar*>(s.data());
+    auto len = static_cast<int32_t>(s.size());
+    int32_t n = upper ? u_strToUpper(buffer, 32, src, len, locale, &status)
+                      : u_strToLower(buffer, 32, src, len, locale, &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+        std::u16string out(static_cast<std::size_t>(n), u'\0');
+        status = U_ZERO_ERROR;
+        auto dst = reinterpret_cast<UChar*>(out.data());
+        upper ? u_strToUpper(dst, n, src, len, locale, &status)
+              : u_strToLower(dst, n, src, len, locale, &status);
+        return out;
+    }
+    if (U_FAILURE(status)) return Error::invalidProcedureCall();
+    return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(n));
+}
+
+ErrorOr<std::u16string> HeadlessRuntime::UCase(std::u16string_view s) {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "UCase");
+    return convertCase(s, true);
+}
+
+ErrorOr<std::u16string> HeadlessRuntime::LCase(std::u16string_view s) {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "LCase");
+    return convertCase(s, false);
+}
+
+ErrorOr<std::u16string> HeadlessRuntime::Chr(std::int32_t code) {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "Chr");
+    if (code < 0 || code > 255 || !byteDefined_[static_cast<std::size_t>(code)])
+        return Error::invalidProcedureCall();
+    return std::u16string(1, byteToChar_[static_cast<std::size_t>(code)]);
+}
+
+ErrorOr<std::int16_t> HeadlessRuntime::Asc(std::u16string_view s) {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "Asc");
+    if (s.empty()) return Error::invalidProcedureCall();
+    return static_cast<std::int16_t>(toCodePage(s[0]));
+}
+
+ErrorOr<std::u16string> HeadlessRuntime::Format(const Value&, std::u16string_view, std::int32_t,
+                                                std::int32_t) {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "Format");
+    return Error::invalidProcedureCall();
+}
+
+ErrorOr<std::u16string> HeadlessRuntime::CStr(std::int16_t v) {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "CStr");
+    char buf[8];
+    int n = std::snprintf(buf, sizeof buf, "%d", v);
+    return std::u16string(buf, buf + n);
+}
+
+ErrorOr<std::int32_t> HeadlessRuntime::InStr(std::u16string_view text, std::u16string_view find) {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "InStr");
+    auto pos = text.find(find);
+    return pos == std::u16string_view::npos ? 0 : static_cast<std::int32_t>(pos) + 1;
+}
+
+ErrorOr<std::int32_t> HeadlessRuntime::MsgBox(std::u16string_view prompt, std::int32_t style,
+                                              std::u16string_view title) {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "MsgBox");
+    messageBoxes.push_back({std::u16string(prompt), style, std::u16string(title)});
+    journal_.add("msgbox " + std::to_string(style) + " " + quote(title) + " " + quote(prompt));
+    if (whileMessageBoxShown) whileMessageBoxShown(messageBoxes.back());
+    return msgbox::OK;
+}
+
+ErrorOr<void> HeadlessRuntime::SendKeys(std::u16string_view keys, const Value&) {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "SendKeys");
+    journal_.add("sendkeys " + quote(keys));
+    pendingKeys.emplace_back(keys);
+    return {};
+}
+
+ErrorOr<TimeOfDay> HeadlessRuntime::Time() {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "Time");
+    return TimeOfDay{static_cast<std::int32_t>((clockMs / 1000) % 86400)};
+}
+
+ErrorOr<std::u16string> HeadlessRuntime::TimeText(TimeOfDay t) {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "TimeText");
+    icu::UnicodeString out;
+    timeFormatter_->format->format(static_cast<UDate>(t.seconds) * 1000.0, out);
+    return std::u16string(out.getBuffer(), static_cast<std::size_t>(out.length()));
+}
+
+ErrorOr<std::u16string> HeadlessRuntime::AppPath() {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "AppPath");
+    return settings_.appPath;
+}
+
+ErrorOr<std::string> HeadlessRuntime::StrConvFromUnicode(std::u16string_view s) {
+    TESSIVRA_FAULT(faults_, u"", kRuntime, "StrConv");
+    std::string out;
+    out.reserve(s.size());
+    for (char16_t c : s)
+        out.push_back(static_cast<char>(toCodePage(c)));
+    return out;
+}
+
+ErrorOr<std::int32_t> RecordingShell::ShellExecuteA(std::int32_t hwnd, std::string_view operation,
+                                                    std::string_view file,
+                                                    std::string_view parameters,
+                                                    std::string_view directory,
+                                                    std::int32_t showCommand) {
+    TESSIVRA_FAULT(faults_, u"", u"Shell", "ShellExecuteA");
+    requests.push_back({hwnd, std::string(operation), std::string(file), std::string(parameters),
+                        std::string(directory), showCommand});
+    journal_.add("shell " + std::to_string(hwnd) + " " + quoteBytes(operation) + " " +
+                 quoteBytes(file) + " " + quoteBytes(parameters) + " " + quoteBytes(directory) +
+                 " " + std::to_string(showCommand));
+    return result;
+}
+
+ErrorOr<void> FaultPlan::check(std::u16string_view control, std::u16string_view part,
+                               std::string_view member) {
+    std::string plain = toUtf8(part) + "." + std::string(member);
+    std::string qualified = toUtf8(control) + "." + plain;
+    for (auto it = armed_.begin(); it != armed_.end(); ++it) {
+        if (it->call != plain && it->call != qualified) continue;
+        if (it->skip-- > 0) return {};
+        std::string call = it->call;
+        armed_.erase(it);
+        return Error{InjectedFailureCode, u"Injected failure at " + fromUtf8(call)};
+    }
+    return {};
+}
+
+} // namespace tessivra::headless
