@@ -1,0 +1,80 @@
+#include "framework/registry/resources.h"
+
+#include "framework/registry/class_table.h"
+#include "framework/registry/resource_data.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tessivra {
+
+namespace {
+
+struct IdentifierResource {
+    std::string name;
+    std::array<std::uint8_t, 20> bytes;
+};
+
+char upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+IdentifierResource makeIdentifierResource(std::string_view prefix, std::string_view className,
+                                          const Guid& iid) {
+    IdentifierResource r{std::string(prefix), {}};
+    for (const char c : className)
+        r.name += upper(c);
+    r.bytes[0] = 16; // the length of what follows, little-endian
+    const std::array<std::uint8_t, 16> guid = iid.toBytes();
+    std::ranges::copy(guid, r.bytes.begin() + 4);
+    return r;
+}
+
+// Made once from the class table, so the identifiers are stated in one place only.
+const std::vector<IdentifierResource>& identifierResources() {
+    static const std::vector<IdentifierResource> all = [] {
+        std::vector<IdentifierResource> v;
+        for (const ControlClassInfo& c : ControlClassTable::classes()) {
+            v.push_back(makeIdentifierResource("_IID_", c.Name, c.DefaultInterface.iid));
+            v.push_back(makeIdentifierResource("_SRCIID_", c.Name, c.EventInterface.iid));
+        }
+        return v;
+    }();
+    return all;
+}
+
+} // namespace
+
+std::span<const std::uint8_t> toolboxBitmap(std::int32_t id) {
+    if (id < FirstToolboxBitmap || id > LastToolboxBitmap) return {};
+    return detail::embeddedResource("toolbox_" + std::to_string(id));
+}
+
+std::span<const std::uint8_t> identifierResource(std::string_view name) {
+    for (const IdentifierResource& r : identifierResources())
+        if (std::ranges::equal(r.name, name, [](char a, char b) { return a == upper(b); }))
+            return r.bytes;
+    return {};
+}
+
+std::vector<std::string> identifierResourceNames() {
+    std::vector<std::string> names;
+    for (const IdentifierResource& r : identifierResources())
+        names.push_back(r.name);
+    return names;
+}
+
+std::span<const std::uint8_t> launchButtonIcon() {
+    return detail::embeddedResource("launch_button");
+}
+std::span<const std::uint8_t> linkCursor() {
+    return detail::embeddedResource("link_cursor");
+}
+std::span<const std::uint8_t> aboutIcon() {
+    return detail::embeddedResource("about_icon");
+}
+std::span<const std::uint8_t> creditsLogo() {
+    return detail::embeddedResource("credits_logo");
+}
+
+} // namespace tessivra

@@ -1,0 +1,36 @@
+#pragma once
+// The library's resources other than its type library: the toolbox pictures, the interface
+// identifier resources, and the pictures its controls and its about window show.
+//
+// Pictures are in the layouts Windows loads them from: a toolbox picture (30000 to 30007) is a
+// device-independent bitmap without file header, 16 by 15 pixels at 24 bits; the launch button
+// picture and the about window's icon are .ico files and the link pointer a .cur file, each
+// one 32 by 32 image of 16 colours; the credits logo is a 200 by 60 bitmap like the toolbox ones.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessivra {
+
+inline constexpr std::int32_t FirstToolboxBitmap = 30000;
+inline constexpr std::int32_t LastToolboxBitmap = 30007;
+
+// The toolbox picture with that resource number; empty for any other number.
+std::span<const std::uint8_t> toolboxBitmap(std::int32_t id);
+
+// "_IID_<NAME>" or "_SRCIID_<NAME>", NAME the class name in upper case (the name is matched
+// without regard to case, as resource names are): a 32-bit little-endian 16 followed by the 16
+// bytes of the class's default or event interface identifier. Empty for any other name.
+std::span<const std::uint8_t> identifierResource(std::string_view name);
+// The sixteen names, two per class in the class table's order, _IID_ first.
+std::vector<std::string> identifierResourceNames();
+
+std::span<const std::uint8_t> launchButtonIcon();
+std::span<const std::uint8_t> linkCursor();
+std::span<const std::uint8_t> aboutIcon();
+std::span<const std::uint8_t> creditsLogo();
+
+} // namespace tessivra
