@@ -1,0 +1,159 @@
+#pragma once
+// How a container reaches a control instance by dispatch identifier, as an automation client
+// reaches an IDispatch: names become identifiers, identifiers with an access kind become calls
+// on the member table, and the control's events go out to the client's sink after a check
+// against the class's event table.
+
+#include "framework/control.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace tessivra {
+
+// The statuses IDispatch reports, as the signed 32-bit values a client compares against.
+namespace dispstatus {
+inline constexpr std::int32_t MemberNotFound = static_cast<std::int32_t>(0x80020003u);
+inline constexpr std::int32_t TypeMismatch = static_cast<std::int32_t>(0x80020005u);
+inline constexpr std::int32_t UnknownName = static_cast<std::int32_t>(0x80020006u);
+inline constexpr std::int32_t Exception = static_cast<std::int32_t>(0x80020009u);
+inline constexpr std::int32_t Overflow = static_cast<std::int32_t>(0x8002000Au);
+inline constexpr std::int32_t BadParamCount = static_cast<std::int32_t>(0x8002000Eu);
+inline constexpr std::int32_t ParamNotOptional = static_cast<std::int32_t>(0x8002000Fu);
+} // namespace dispstatus
+
+// The words a client shows for each status.
+std::u16string_view dispatchStatusText(std::int32_t status);
+
+// The access a client asks for: read, assign a value, assign an object by reference, or call.
+enum class InvokeKind : std::uint8_t { Get, Let, Set, Call };
+
+std::u16string_view invokeKindName(InvokeKind);
+
+// A refused or failed invoke. `code` is the status and `description` its words, so a caller that
+// only knows Error still sees what happened; for Exception, `description` is the member's own and
+// `exception` is the member's error whole (its own code, such as 380), as the exception
+// information of IDispatch::Invoke carries it.
+struct DispatchError : Error {
+    Error exception;
+    // The argument the status is about (type mismatch, overflow, missing required one), or -1.
+    int argument = -1;
+
+    static DispatchError refusal(std::int32_t status, int argument = -1);
+    static DispatchError memberFailed(Error memberError);
+    bool isException() const { return code == dispstatus::Exception; }
+};
+
+// A value, or the reason there is none. Behaves like ErrorOr<Value>, so TRY works on it inside a
+// routine that returns ErrorOr; the error handed on is the DispatchError seen as an Error.
+class [[nodiscard]] InvokeResult {
+public:
+    InvokeResult(Value value) : value_(std::move(value)) {}
+    InvokeResult(DispatchError error) : error_(std::move(error)), failed_(true) {}
+
+    bool isError() const { return failed_; }
+    explicit operator bool() const { return !failed_; }
+    const Value& value() const& { return value_; }
+    Value releaseValue() { return std::move(value_); }
+    const DispatchError& error() const { return error_; }
+    DispatchError releaseError() { return std::move(error_); }
+
+private:
+    Value value_;
+    DispatchError error_;
+    bool failed_ = false;
+};
+
+// Look-ups in one class's tables.
+const DispatchMember* memberById(const ControlClass&, DispId);
+const EventInfo* eventById(const ControlClass&, DispId);
+
+// Checks that an event the control raises is one of its class's events, raised with the
+// parameters that event declares, and hands it to the sink; the sink's handler may change the
+// arguments and the control reads them back. A container's RaiseEvent can be just this. A null
+// sink means no client listens: the event is checked and goes nowhere.
+ErrorOr<void> raiseEvent(const ControlClass&, EventSink*, DispId event, EventArgs args);
+
+// Storage for the arguments of one event together with the views a sink receives, for a container
+// or a script that raises an event from plain values and reads back what the handler left.
+class EventArgStore {
+public:
+    static constexpr std::size_t MaxParams = 4;
+
+    // Every argument zero until assigned; an event with more parameters than MaxParams is refused.
+    static ErrorOr<EventArgStore> forEvent(const EventInfo&);
+    EventArgStore(const EventArgStore&);
+    EventArgStore& operator=(const EventArgStore&);
+
+    // Converts each value to its parameter's type; a value that does not convert leaves all
+    // arguments as they were.
+    ErrorOr<void> assign(std::span<const Value> values);
+    EventArgs args() const { return {views_.data(), count_}; }
+    Value get(std::size_t i) const { return views_[i].get(); }
+    std::size_t size() const { return count_; }
+
+private:
+    EventArgStore() = default;
+    void bindViews();
+
+    struct Slot {
+        std::int16_t i2 = 0;
+        float r4 = 0;
+    };
+    std::array<Slot, MaxParams> slots_{};
+    std::array<ValueType, MaxParams> types_{};
+    std::array<EventArg, MaxParams> views_{EventArg(slots_[0].i2), EventArg(slots_[1].i2),
+                                           EventArg(slots_[2].i2), EventArg(slots_[3].i2)};
+    std::size_t count_ = 0;
+};
+
+// The dispatch interface of one control instance.
+class Dispatcher {
+public:
+    explicit Dispatcher(Control& control);
+
+    const ControlClass& controlClass() const { return class_; }
+    Control& control() const { return control_; }
+
+    // A member's or an event's identifier. Names match without regard to ASCII case, as clients
+    // spell them as they please; nothing is allocated.
+    ErrorOr<DispId> idOfName(std::u16string_view name) const;
+
+    // Reads, assigns or calls a member. The arguments are converted to the member's types first,
+    // so a refusal of any kind leaves the control untouched; only a member's own failure can come
+    // after part of its work.
+    InvokeResult invoke(DispId id, InvokeKind kind, std::span<const Value> args = {});
+
+    // The client sink that receives this instance's events, or null to stop listening.
+    void advise(EventSink* sink) { sink_ = sink; }
+    EventSink* sink() const { return sink_; }
+    // What the container does when the control raises an event: check it and hand it to the sink.
+    ErrorOr<void> raiseEvent(DispId event, EventArgs args) {
+        return tessivra::raiseEvent(class_, sink_, event, args);
+    }
+
+private:
+    // One name of the class: its case-folded hash first, so that most rows are passed over with
+    // one integer compare.
+    struct NameEntry {
+        std::uint32_t hash;
+        std::uint32_t length;
+        std::u16string_view name;
+        DispId id;
+    };
+
+    Control& control_;
+    const ControlClass& class_;
+    std::vector<NameEntry> names_;
+    EventSink* sink_ = nullptr;
+};
+
+// The case-folded hash the name index uses; exposed for the tests of its folding.
+std::uint32_t foldedNameHash(std::u16string_view name);
+// Equality without regard to ASCII case; other characters must match exactly.
+bool namesMatch(std::u16string_view a, std::u16string_view b);
+
+} // namespace tessivra
