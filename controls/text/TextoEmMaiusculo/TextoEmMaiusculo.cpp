@@ -1,15 +1,10 @@
 #include "controls/text/TextoEmMaiusculo/TextoEmMaiusculo.h"
 
-#include "framework/wrapped_text_tables.h"
+#include "controls/text/typed_case.h"
 
 namespace tessivra {
 
 namespace {
-
-const TextFamily kFamily{
-    .text1 = {.name = u"Text1", .bounds = {0, 0, 3975, 300}, .tabIndex = 0},
-    .creationHeight300 = true,
-};
 
 ErrorOr<void> callPopupMenu(Control& c, std::span<const Value> a) {
     return static_cast<TextoEmMaiusculo&>(c).PopupMenu(a[0], a[1], a[2], a[3], a[4]);
@@ -47,20 +42,13 @@ constexpr DispatchMember kMembers[] = {
     r::ToolTipText(0x0),
 };
 
-constexpr PersistedKey kKeys[] = {
-    textkeys::Alignment,   textkeys::BackColor, textkeys::BorderStyle,  textkeys::DataSource,
-    textkeys::Enabled,     textkeys::Font,      textkeys::ForeColor,    textkeys::Locked,
-    textkeys::MaxLength,   textkeys::MouseIcon, textkeys::MousePointer, textkeys::PasswordChar,
-    textkeys::SelLength,   textkeys::SelStart,  textkeys::SelText,      textkeys::Text,
-    textkeys::ToolTipText,
-};
-
 } // namespace
 
-const ControlClass TextoEmMaiusculo::Class{
-    u"TextoEmMaiusculo", kMembers, textevents::All, kKeys, 3975, 300};
+const ControlClass TextoEmMaiusculo::Class{u"TextoEmMaiusculo",    kMembers,
+                                           textevents::All,        typedcase::Keys,
+                                           typedcase::DesignWidth, typedcase::DesignHeight};
 
-TextoEmMaiusculo::TextoEmMaiusculo(Site site) : WrappedText(site, Class, kFamily) {}
+TextoEmMaiusculo::TextoEmMaiusculo(Site site) : WrappedText(site, Class, typedcase::Family) {}
 
 ErrorOr<void> TextoEmMaiusculo::Text1_KeyPress(std::int16_t& KeyAscii) {
     TRY(raise(TextEvent::KeyPress, KeyAscii));

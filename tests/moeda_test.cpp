@@ -1,0 +1,226 @@
+#include "controls/text/Moeda/Moeda.h"
+#include "controls/text/TextoEmMinusculo/TextoEmMinusculo.h"
+
+#include "tests/support.h"
+
+namespace tessivra::testing {
+namespace {
+
+// A Moeda "m" beside another box "next" that takes the focus when it leaves.
+class MoedaTest : public ::testing::Test {
+protected:
+    explicit MoedaTest(headless::RuntimeSettings settings = {}) : form(std::move(settings)) {}
+    void SetUp() override {
+        form.journal().enabled = true;
+        auto c = form.add<Moeda>(u"m");
+        ASSERT_FALSE(c.isError());
+        box = c.value();
+        ASSERT_OK(form.place(u"m"));
+        ASSERT_TRUE(form.add<TextoEmMinusculo>(u"next"));
+        form.container(u"m")->sink = &sink;
+        text1 = form.container(u"m")->find<HeadlessTextBox>(u"Text1");
+        form.journal().clear();
+    }
+    ErrorOr<void> enter() { return form.focus(u"m"); }
+    ErrorOr<void> leave() { return form.focus(u"next"); }
+    std::u16string text() const { return text1->text(); }
+    long changes() {
+        const auto& lines = form.journal().lines;
+        return std::count(lines.begin(), lines.end(), "event m Change");
+    }
+
+    HeadlessForm form;
+    Moeda* box = nullptr;
+    HeadlessTextBox* text1 = nullptr;
+    HandlerSink sink;
+};
+
+TEST_F(MoedaTest, EnteringShowsTwoDecimalsAndLeavingAddsTheThousandsSeparators) {
+    ASSERT_OK(box->setText(u"1234.5"));
+    EXPECT_EQ(text(), u"1234.5"); // an assigned text waits for the next change of focus
+    ASSERT_OK(enter());
+    EXPECT_EQ(text(), u"1234.50");
+    EXPECT_EQ(text1->maxLength(), 15);
+    ASSERT_OK(leave());
+    EXPECT_EQ(text(), u"1,234.50");
+    EXPECT_EQ(text1->maxLength(), 18);
+    EXPECT_EQ(box->Text().value(), u"1,234.50");
+    ASSERT_OK(enter());
+    EXPECT_EQ(text(), u"1234.50");
+}
+
+TEST_F(MoedaTest, AmountsBelowOneKeepALeadingZero) {
+    ASSERT_OK(box->setText(u"0"));
+    ASSERT_OK(enter());
+    EXPECT_EQ(text(), u"0.00");
+    ASSERT_OK(leave());
+    EXPECT_EQ(text(), u"0.00");
+    ASSERT_OK(box->setText(u".5"));
+    ASSERT_OK(enter());
+    EXPECT_EQ(text(), u"0.50");
+}
+
+TEST_F(MoedaTest, ANegativeAmountIsRoundedToCentsAndKeepsItsSignInBothLayouts) {
+    ASSERT_OK(box->setText(u"-1234.567"));
+    ASSERT_OK(enter());
+    ASSERT_OK(leave());
+    EXPECT_EQ(text(), u"-1,234.57");
+    ASSERT_OK(enter());
+    EXPECT_EQ(text(), u"-1234.57");
+    // A half cent goes away from zero, decimally: 2.675 is not a binary 2.67499...
+    ASSERT_OK(box->setText(u"2.675"));
+    ASSERT_OK(leave());
+    EXPECT_EQ(text(), u"2.68");
+}
+
+TEST_F(MoedaTest, TwelveIntegerDigitsFillEachLayoutsLimitExactly) {
+    ASSERT_OK(box->setText(u"999999999999.99"));
+    ASSERT_OK(enter());
+    ASSERT_OK(leave());
+    EXPECT_EQ(text(), u"999,999,999,999.99");
+    EXPECT_EQ(text().size(), 18u);
+    EXPECT_EQ(text1->maxLength(), 18);
+    ASSERT_OK(enter());
+    EXPECT_EQ(text(), u"999999999999.99");
+    EXPECT_EQ(text().size(), 15u);
+    EXPECT_EQ(text1->maxLength(), 15);
+}
+
+TEST_F(MoedaTest, ANegativeTwelveDigitAmountLongerThanTheLimitSurvivesEveryFocusChange) {
+    // 19 characters displayed under a limit of 18, 16 edited under 15: the limit holds back
+    // typing only, so the amount is never cut into another one.
+    ASSERT_OK(box->setText(u"-999999999999.99"));
+    ASSERT_OK(enter());
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_OK(leave());
+        EXPECT_EQ(text(), u"-999,999,999,999.99");
+        EXPECT_EQ(text1->maxLength(), 18);
+        ASSERT_OK(enter());
+        EXPECT_EQ(text(), u"-999999999999.99");
+        EXPECT_EQ(text1->maxLength(), 15);
+    }
+}
+
+TEST_F(MoedaTest, TypingStopsAtFifteenCharactersWhateverTheyAre) {
+    ASSERT_OK(enter());
+    ASSERT_OK(form.type(u"m", u"12345678901234567890"));
+    EXPECT_EQ(text(), u"123456789012345");
+    ASSERT_OK(box->setText(u""));
+    ASSERT_OK(form.type(u"m", u"abc"));
+    EXPECT_EQ(text(), u"abc");
+    // What does not read as a number is laid out as the format function leaves it.
+    ASSERT_OK(leave());
+    EXPECT_EQ(text(), u"abc");
+}
+
+TEST_F(MoedaTest, AFocusChangeRaisesChangeOnlyWhenTheLayoutAltersTheText) {
+    ASSERT_OK(box->setText(u"1234.50"));
+    form.journal().clear();
+    ASSERT_OK(enter());
+    EXPECT_EQ(changes(), 0);
+    ASSERT_OK(leave());
+    EXPECT_EQ(changes(), 1);
+    ASSERT_OK(enter());
+    EXPECT_EQ(changes(), 2);
+    auto& lines = form.journal().lines;
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.starts_with("event m Key"); }),
+              0);
+}
+
+TEST_F(MoedaTest, ALoadedTextIsShownAsStoredWithNoLimitUntilTheFirstFocusChange) {
+    HeadlessPropertyBag bag;
+    bag.put(u"Text", Value(u"1234.5"));
+    bag.put(u"MaxLength", Value(std::int32_t{4})); // not a key of this box: never read
+    ASSERT_OK(form.load(u"m", bag));
+    EXPECT_EQ(text(), u"1234.5");
+    EXPECT_EQ(text1->maxLength(), 0);
+    ASSERT_OK(enter());
+    EXPECT_EQ(text(), u"1234.50");
+    EXPECT_EQ(text1->maxLength(), 15);
+}
+
+TEST_F(MoedaTest, SavingWritesFifteenKeysWithoutMaxLengthOrPasswordChar) {
+    ASSERT_OK(box->setText(u"42"));
+    ASSERT_OK(enter());
+    ASSERT_OK(leave());
+    HeadlessPropertyBag bag;
+    ASSERT_OK(form.save(u"m", bag));
+    std::vector<std::u16string> keys;
+    for (const auto& [k, v] : bag.entries())
+        keys.push_back(k);
+    EXPECT_EQ(keys, (std::vector<std::u16string>{
+                        u"Alignment", u"BackColor", u"BorderStyle", u"DataSource", u"Enabled",
+                        u"Font", u"ForeColor", u"Locked", u"MouseIcon", u"MousePointer",
+                        u"SelLength", u"SelStart", u"SelText", u"Text", u"ToolTipText"}));
+    EXPECT_EQ(*bag.find(u"Text"), Value(u"42.00"));
+}
+
+TEST_F(MoedaTest, EnterMovesTheFocusOnAndTheDisplayLayoutFollows) {
+    ASSERT_OK(form.type(u"m", u"1234.5\r"));
+    EXPECT_EQ(form.focusName(), "next.Text1");
+    EXPECT_EQ(text(), u"1,234.50");
+}
+
+TEST_F(MoedaTest, TheInterfaceHasNoMaxLengthAndTheBoxStartsAtItsDesignSize) {
+    std::vector<std::pair<std::u16string_view, DispId>> members;
+    for (const auto& m : Moeda::Class.members)
+        members.emplace_back(m.name, m.id);
+    EXPECT_EQ(members, (std::vector<std::pair<std::u16string_view, DispId>>{
+                           {u"Alignment", 0x6803000C},
+                           {u"BackColor", 0x6803000B},
+                           {u"BorderStyle", 0x6803000A},
+                           {u"Enabled", 0x68030009},
+                           {u"Font", -512},
+                           {u"ForeColor", 0x68030008},
+                           {u"Locked", 0x68030007},
+                           {u"MouseIcon", 0x68030006},
+                           {u"MousePointer", 0x68030005},
+                           {u"SelLength", 0x68030004},
+                           {u"SelStart", 0x68030003},
+                           {u"SelText", 0x68030002},
+                           {u"Text", 0x68030001},
+                           {u"ToolTipText", 0x68030000},
+                       }));
+    EXPECT_EQ(Moeda::Class.events.size(), 9u);
+    // No creation handler: the box keeps its design height, and resizing has no minimum.
+    EXPECT_EQ(form.container(u"m")->width(), 1935);
+    EXPECT_EQ(form.container(u"m")->height(), 300);
+    EXPECT_EQ(text1->bounds().width, 1935);
+    ASSERT_OK(form.resize(u"m", 100, 50));
+    EXPECT_EQ(text1->bounds().width, 100);
+    EXPECT_EQ(text1->bounds().height, 50);
+}
+
+TEST_F(MoedaTest, AFailingFormatLeavesTheOldTextWithTheNewLimitInForce) {
+    ASSERT_OK(box->setText(u"1234.5"));
+    form.faults().failNext("Runtime.Format");
+    auto r = enter();
+    ASSERT_TRUE(r.isError());
+    EXPECT_EQ(r.error().code, headless::InjectedFailureCode);
+    EXPECT_EQ(text(), u"1234.5");
+    EXPECT_EQ(text1->maxLength(), 15);
+    // A refused limit stops the layout before the text is read.
+    form.faults().failNext("m.Text1.MaxLength=");
+    EXPECT_TRUE(leave().isError());
+    EXPECT_EQ(text1->maxLength(), 15);
+    EXPECT_EQ(text(), u"1234.5");
+}
+
+class MoedaInPortugueseTest : public MoedaTest {
+protected:
+    MoedaInPortugueseTest() : MoedaTest(headless::RuntimeSettings{.locale = "pt-BR"}) {}
+};
+
+TEST_F(MoedaInPortugueseTest, TheDecimalCommaIsReadAndThePointSeparatesThousands) {
+    ASSERT_OK(box->setText(u"1234,5"));
+    ASSERT_OK(enter());
+    EXPECT_EQ(text(), u"1234,50");
+    ASSERT_OK(leave());
+    EXPECT_EQ(text(), u"1.234,50");
+    ASSERT_OK(enter());
+    EXPECT_EQ(text(), u"1234,50");
+}
+
+} // namespace
+} // namespace tessivra::testing
