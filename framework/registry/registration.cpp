@@ -39,6 +39,14 @@ std::size_t depth(std::string_view key) {
     return std::ranges::count(key, '\\');
 }
 
+// Keys every component server shares. They hold other software's entries; the library's own
+// keys start one level below them, and unregistering never removes them, even left empty.
+bool isSharedKey(std::string_view key) {
+    for (const std::string_view below : {"", "\\CLSID", "\\Interface", "\\TypeLib"})
+        if (sameKey(key, std::string(ClassesRoot).append(below))) return true;
+    return false;
+}
+
 } // namespace
 
 std::string_view libraryFolder(std::string_view libraryPath) {
@@ -107,11 +115,11 @@ ErrorOr<void> removeRecords(RegistryBackend& registry, const std::vector<Registr
     for (const RegistryRecord& record : records)
         if (record.data) TRY(registry.deleteValue(record.key, record.name));
 
-    // Every key a record names and the keys above it, short of the hive itself.
+    // Every key a record names and the keys above it, up to the shared keys.
     std::vector<std::string> keys;
     for (const RegistryRecord& record : records) {
         std::string_view key = record.key;
-        while (depth(key) >= 1) {
+        while (depth(key) >= 1 && !isSharedKey(key)) {
             if (std::ranges::none_of(keys, [&](const std::string& k) { return sameKey(k, key); }))
                 keys.emplace_back(key);
             key = key.substr(0, key.rfind('\\'));

@@ -34,9 +34,10 @@ std::string_view libraryFolder(std::string_view libraryPath);
 
 // Writes the records in order; stops at the first failure.
 ErrorOr<void> writeRecords(RegistryBackend& registry, const std::vector<RegistryRecord>& records);
-// Deletes every value the records name, then every key they name and every key above it
-// (below the hive) that is left with no value and no subkey, deepest first. A value or key
-// that was there before and is not one of the records is left alone.
+// Deletes every value the records name, then every key they name and every key above it that
+// is left with no value and no subkey, deepest first, short of the keys all component servers
+// share (HKEY_CLASSES_ROOT and its CLSID, Interface and TypeLib keys), which stay even when
+// empty. A value or key that was there before and is not one of the records is left alone.
 ErrorOr<void> removeRecords(RegistryBackend& registry, const std::vector<RegistryRecord>& records);
 
 } // namespace tessivra

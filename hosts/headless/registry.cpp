@@ -244,16 +244,28 @@ bool HeadlessRegistry::hasSubkeys(
 }
 
 ErrorOr<void> HeadlessRegistry::createKey(std::string_view key) {
-    const KeyPath path = TRY(checkKey(key));
-    if (path.hiveOnly) return {};
-    // Every key above it exists too; an existing one keeps its spelling.
-    for (std::size_t slash = path.full.find('\\', path.full.find('\\') + 1);;
-         slash = path.full.find('\\', slash + 1)) {
-        const std::string prefix = path.full.substr(0, slash);
-        if (!keys_.contains(prefix)) keys_.emplace(prefix, KeyData{});
-        if (slash == std::string::npos) break;
-    }
+    TRY(canonicalKey(key, true));
     return {};
+}
+
+ErrorOr<std::string> HeadlessRegistry::canonicalKey(std::string_view key, bool create) {
+    const KeyPath path = TRY(checkKey(key));
+    if (path.hiveOnly) return path.full;
+    // Every key above it exists too. A key that is there keeps its spelling, and a new subkey
+    // is filed under its parent's spelling, so one key never shows under two names.
+    const std::string_view full = path.full;
+    std::size_t slash = full.find('\\');
+    std::string spelled(full.substr(0, slash));
+    while (slash != std::string_view::npos) {
+        const std::size_t next = full.find('\\', slash + 1);
+        spelled += full.substr(slash, next - slash);
+        if (const auto it = keys_.find(spelled); it != keys_.end())
+            spelled = it->first;
+        else if (create)
+            keys_.emplace(spelled, KeyData{});
+        slash = next;
+    }
+    return spelled;
 }
 
 ErrorOr<void> HeadlessRegistry::setValue(std::string_view key, std::string_view name,
@@ -261,8 +273,8 @@ ErrorOr<void> HeadlessRegistry::setValue(std::string_view key, std::string_view 
     const KeyPath path = TRY(checkKey(key));
     if (path.hiveOnly) return hiveHoldsNoValue(key);
     TRY(checkValue(name, data));
-    TRY(createKey(path.full));
-    auto& values = keys_.find(path.full)->second.values;
+    const std::string spelled = TRY(canonicalKey(path.full, true));
+    auto& values = keys_.find(spelled)->second.values;
     if (const auto it = values.find(name); it != values.end())
         it->second = data;
     else

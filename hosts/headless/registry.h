@@ -44,7 +44,9 @@ public:
     static ErrorOr<HeadlessRegistry> load(const std::filesystem::path& file);
 
     // Same keys and values, with the same spellings.
-    friend bool operator==(const HeadlessRegistry&, const HeadlessRegistry&) = default;
+    friend bool operator==(const HeadlessRegistry& a, const HeadlessRegistry& b) {
+        return a.keys_ == b.keys_;
+    }
 
 private:
     // Case-insensitive, and a backslash below every other character, so that a key's subkeys
@@ -62,6 +64,9 @@ private:
         friend bool operator==(const KeyData&, const KeyData&) = default;
     };
 
+    // The key as stored, its existing parts in their first spelling; with `create`, any missing
+    // part is added.
+    ErrorOr<std::string> canonicalKey(std::string_view key, bool create);
     bool hasSubkeys(std::map<std::string, KeyData, PathLess>::const_iterator it) const;
 
     std::map<std::string, KeyData, PathLess> keys_;
