@@ -3,6 +3,7 @@
 // returns ErrorOr<T> and stops at the first failing call with TRY(...).
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <variant>
@@ -64,21 +65,33 @@ private:
     std::variant<T, Error> state_;
 };
 
+// Success costs a null pointer: routines on the keystroke path return this several times a key.
 template <> class [[nodiscard]] ErrorOr<void> {
 public:
     ErrorOr() = default;
-    ErrorOr(Error error) : error_(std::move(error)), failed_(true) {}
+    ErrorOr(Error error) : error_(std::make_unique<Error>(std::move(error))) {}
+    ErrorOr(ErrorOr&&) noexcept = default;
+    ErrorOr& operator=(ErrorOr&&) noexcept = default;
+    ErrorOr(const ErrorOr& other)
+        : error_(other.error_ ? std::make_unique<Error>(*other.error_) : nullptr) {}
+    ErrorOr& operator=(const ErrorOr& other) {
+        error_ = other.error_ ? std::make_unique<Error>(*other.error_) : nullptr;
+        return *this;
+    }
 
-    bool isError() const { return failed_; }
-    explicit operator bool() const { return !failed_; }
+    bool isError() const { return error_ != nullptr; }
+    explicit operator bool() const { return !error_; }
     void value() const {}
     void releaseValue() const {}
-    const Error& error() const { return error_; }
-    Error releaseError() { return std::move(error_); }
+    const Error& error() const { return *error_; }
+    Error releaseError() {
+        Error e = std::move(*error_);
+        error_.reset();
+        return e;
+    }
 
 private:
-    Error error_;
-    bool failed_ = false;
+    std::unique_ptr<Error> error_;
 };
 
 } // namespace tessivra

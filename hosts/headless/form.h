@@ -342,7 +342,7 @@ private:
     // the handler itself resized).
     ErrorOr<void> resizeTo(Twips w, Twips h);
 
-    std::unique_ptr<Control> control_;
+    std::shared_ptr<Control> control_;
     Twips width_ = 0, height_ = 0;
     PictureRef maskPicture_;
     std::int32_t hwnd_;
@@ -374,7 +374,9 @@ struct PopupRecord {
     Value menu, flags, x, y, defaultMenu;
 };
 
-using ControlFactory = std::function<ErrorOr<std::unique_ptr<Control>>(Site)>;
+// Makes a control on the site it is given. Shared ownership lets a class table's handle, which
+// counts the instance out when it goes, be held like any other.
+using ControlFactory = std::function<ErrorOr<std::shared_ptr<Control>>(Site)>;
 
 class HeadlessForm {
 public:
@@ -396,7 +398,10 @@ public:
                           Twips designHeight);
     template <typename C> ErrorOr<C*> add(std::u16string_view name) {
         auto* c = TRY(add(
-            name, [](Site s) -> ErrorOr<std::unique_ptr<Control>> { return TRY(C::create(s)); },
+            name,
+            [](Site s) -> ErrorOr<std::shared_ptr<Control>> {
+                return std::shared_ptr<Control>(TRY(C::create(s)));
+            },
             C::Class.designWidth, C::Class.designHeight));
         return static_cast<C*>(c);
     }

@@ -63,6 +63,8 @@ std::uint8_t HeadlessRuntime::toCodePage(char16_t c) const {
 }
 
 ErrorOr<std::u16string> HeadlessRuntime::convertCase(std::u16string_view s, bool upper) {
+    auto& cache = upper ? upperOne_ : lowerOne_;
+    if (s.size() == 1 && !cache.empty() && cache[s[0]] != 0) return std::u16string(1, cache[s[0]]);
     // A typed key is one character: the stack buffer covers it and anything short, so the
     // keystroke path does not allocate.
     UChar buffer[32];

@@ -77,6 +77,9 @@ private:
     std::vector<std::pair<char16_t, std::uint8_t>> charToByte_; // sorted, for the upper half
     struct TimeFormatter;
     std::unique_ptr<TimeFormatter> timeFormatter_;
+    // One character's case forms, filled in as they are asked for: a typed key is converted on
+    // every keystroke, and asking ICU each time would cost more than the rest of the key.
+    std::vector<char16_t> upperOne_, lowerOne_;
 };
 
 struct ShellRequest {

@@ -13,7 +13,9 @@ std::string flag(bool b) {
 HeadlessTextBox::HeadlessTextBox(HeadlessSurface& owner, const TextBoxDesign& d,
                                  TextBoxEvents* events)
     : Constituent(owner, d.name, d.bounds, d.tabIndex), events_(events), text_(d.text),
-      alignment_(d.alignment), enabled_(d.enabled), maxLength_(d.maxLength) {}
+      alignment_(d.alignment), enabled_(d.enabled), maxLength_(d.maxLength),
+      // A new box takes the font of the surface it is placed on.
+      font_(owner.form().ambientFont) {}
 
 #define FAULT(member) TRY(fault(member))
 

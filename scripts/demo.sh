@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds Tessivra and plays the example form scripts through tessivra-run, the command-line
+# form container.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)" --target tessivra-run
+for script in examples/*.tvs; do
+  echo "### $script"
+  ./build/tools/tessivra-run "$script"
+done

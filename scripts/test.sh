@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds Tessivra and runs every test. With --sanitize, builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer into build-sanitize.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+dir=build
+opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "${1:-}" = "--sanitize" ]; then
+  dir=build-sanitize
+  opts=(-DCMAKE_BUILD_TYPE=Debug -DTESSIVRA_SANITIZE=ON -DTESSIVRA_BENCH=OFF)
+fi
+cmake -S . -B "$dir" "${opts[@]}" >/dev/null
+cmake --build "$dir" -j"$(nproc)"
+ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"
