@@ -144,7 +144,7 @@ constexpr char16_t foldAscii(char16_t c) {
 
 } // namespace
 
-std::uint32_t foldedNameHash(std::u16string_view name) {
+std::uint32_t foldedNameHash(std::u16string_view name) noexcept {
     // FNV-1a over the folded code units.
     std::uint32_t h = 2166136261u;
     for (char16_t c : name) {
@@ -154,7 +154,7 @@ std::uint32_t foldedNameHash(std::u16string_view name) {
     return h;
 }
 
-bool namesMatch(std::u16string_view a, std::u16string_view b) {
+bool namesMatch(std::u16string_view a, std::u16string_view b) noexcept {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (foldAscii(a[i]) != foldAscii(b[i])) return false;
@@ -171,12 +171,31 @@ Dispatcher::Dispatcher(Control& control) : control_(control), class_(control.con
     for (const EventInfo& e : class_.events)
         names_.push_back(
             {foldedNameHash(e.name), static_cast<std::uint32_t>(e.name.size()), e.name, e.id});
+    for (std::size_t i = 0; i < class_.members.size() && i < 255; ++i) {
+        const DispId n = class_.members[i].id - PropertyBase;
+        if (n >= 0 && n < static_cast<DispId>(propertyRow_.size()))
+            propertyRow_[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(i + 1);
+    }
 }
 
-ErrorOr<DispId> Dispatcher::idOfName(std::u16string_view name) const {
+const DispatchMember* Dispatcher::member(DispId id) const {
+    const DispId n = id - PropertyBase;
+    if (n >= 0 && n < static_cast<DispId>(propertyRow_.size())) {
+        const std::uint8_t row = propertyRow_[static_cast<std::size_t>(n)];
+        return row ? &class_.members[row - 1u] : nullptr;
+    }
+    return memberById(class_, id);
+}
+
+std::optional<DispId> Dispatcher::findIdOfName(std::u16string_view name) const noexcept {
     const std::uint32_t h = foldedNameHash(name);
     for (const NameEntry& e : names_)
         if (e.hash == h && e.length == name.size() && namesMatch(e.name, name)) return e.id;
+    return std::nullopt;
+}
+
+ErrorOr<DispId> Dispatcher::idOfName(std::u16string_view name) const {
+    if (auto id = findIdOfName(name)) return *id;
     return Error{dispstatus::UnknownName, u"Unknown name"};
 }
 
@@ -210,7 +229,7 @@ std::uint8_t accessFor(InvokeKind kind) {
 } // namespace
 
 InvokeResult Dispatcher::invoke(DispId id, InvokeKind kind, std::span<const Value> args) {
-    const DispatchMember* m = memberById(class_, id);
+    const DispatchMember* m = member(id);
     if (!m || !(m->access & accessFor(kind)))
         return DispatchError::refusal(dispstatus::MemberNotFound);
 
@@ -218,9 +237,7 @@ InvokeResult Dispatcher::invoke(DispId id, InvokeKind kind, std::span<const Valu
     case InvokeKind::Get: {
         if (!args.empty()) return DispatchError::refusal(dispstatus::BadParamCount);
         if (!m->get) return DispatchError::refusal(dispstatus::MemberNotFound);
-        auto r = m->get(control_);
-        if (r.isError()) return DispatchError::memberFailed(r.releaseError());
-        return r.releaseValue();
+        return InvokeResult(std::in_place, [&] { return m->get(control_); });
     }
     case InvokeKind::Let:
     case InvokeKind::Set: {

@@ -8,8 +8,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace tessivra {
@@ -51,20 +53,25 @@ struct DispatchError : Error {
 // routine that returns ErrorOr; the error handed on is the DispatchError seen as an Error.
 class [[nodiscard]] InvokeResult {
 public:
-    InvokeResult(Value value) : value_(std::move(value)) {}
-    InvokeResult(DispatchError error) : error_(std::move(error)), failed_(true) {}
+    InvokeResult(Value value) : result_(std::move(value)) {}
+    InvokeResult(DispatchError error) : result_(Error{}), error_(std::move(error)) {}
+    // Holds what a member's procedure returns, built in place: a read hands its value on without
+    // one more copy, and a failure becomes the member's exception.
+    template <typename Call>
+    InvokeResult(std::in_place_t, Call&& call) : result_(std::forward<Call>(call)()) {
+        if (result_.isError()) error_ = DispatchError::memberFailed(result_.releaseError());
+    }
 
-    bool isError() const { return failed_; }
-    explicit operator bool() const { return !failed_; }
-    const Value& value() const& { return value_; }
-    Value releaseValue() { return std::move(value_); }
+    bool isError() const { return result_.isError(); }
+    explicit operator bool() const { return !isError(); }
+    const Value& value() const& { return result_.value(); }
+    Value releaseValue() { return result_.releaseValue(); }
     const DispatchError& error() const { return error_; }
     DispatchError releaseError() { return std::move(error_); }
 
 private:
-    Value value_;
-    DispatchError error_;
-    bool failed_ = false;
+    ErrorOr<Value> result_;
+    DispatchError error_; // empty unless the result is an error
 };
 
 // Look-ups in one class's tables.
@@ -119,8 +126,11 @@ public:
     Control& control() const { return control_; }
 
     // A member's or an event's identifier. Names match without regard to ASCII case, as clients
-    // spell them as they please; nothing is allocated.
+    // spell them as they please. A name that is found costs no allocation; an unknown one costs
+    // only the words of its error.
     ErrorOr<DispId> idOfName(std::u16string_view name) const;
+    // The same look-up without an error report: never allocates, found or not.
+    std::optional<DispId> findIdOfName(std::u16string_view name) const noexcept;
 
     // Reads, assigns or calls a member. The arguments are converted to the member's types first,
     // so a refusal of any kind leaves the control untouched; only a member's own failure can come
@@ -148,12 +158,17 @@ private:
     Control& control_;
     const ControlClass& class_;
     std::vector<NameEntry> names_;
+    // Properties are numbered 0x68030000 + n with small n: their rows are found by n directly,
+    // every other identifier by a scan of the table.
+    static constexpr DispId PropertyBase = 0x68030000;
+    std::array<std::uint8_t, 64> propertyRow_{}; // row index + 1; 0 when there is none
+    const DispatchMember* member(DispId id) const;
     EventSink* sink_ = nullptr;
 };
 
 // The case-folded hash the name index uses; exposed for the tests of its folding.
-std::uint32_t foldedNameHash(std::u16string_view name);
+std::uint32_t foldedNameHash(std::u16string_view name) noexcept;
 // Equality without regard to ASCII case; other characters must match exactly.
-bool namesMatch(std::u16string_view a, std::u16string_view b);
+bool namesMatch(std::u16string_view a, std::u16string_view b) noexcept;
 
 } // namespace tessivra

@@ -115,6 +115,17 @@ TEST_F(DispatchTest, NamesTheClassLacksAreUnknown) {
     }
 }
 
+TEST_F(DispatchTest, TheLookUpWithoutAnErrorReportAgreesWithIdOfName) {
+    for (std::u16string_view name : {u"text", u"FONT", u"KeyUp", u"Value", u"", u"PopupMenus"}) {
+        auto reported = dispatcher->idOfName(name);
+        auto found = dispatcher->findIdOfName(name);
+        ASSERT_EQ(found.has_value(), !reported.isError()) << toUtf8(name);
+        if (found) {
+            EXPECT_EQ(*found, reported.value());
+        }
+    }
+}
+
 TEST(NameFolding, OnlyAsciiLettersFoldAndTheHashAgreesWithTheMatch) {
     EXPECT_TRUE(namesMatch(u"SelStart", u"sELsTART"));
     // Pairs that differ by the case bit but are not letters must stay apart.
