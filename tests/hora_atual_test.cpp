@@ -132,6 +132,13 @@ TEST_F(HoraAtualTest, ExactlyTheMinimumAndAnythingAboveItStayAsAsked) {
     EXPECT_EQ(site->height(), 240);
     EXPECT_EQ(label1->bounds().width, 1095);
     EXPECT_EQ(label1->bounds().height, 240);
+    // At exactly the minimum the control's size is not even assigned: an assignment would fail.
+    ASSERT_OK(form.resize(u"h1", 3000, 3000));
+    form.faults().failNext("h1.UserControl.Width=");
+    form.faults().failNext("h1.UserControl.Height=");
+    ASSERT_OK(form.resize(u"h1", 1095, 240));
+    EXPECT_TRUE(form.faults().armed());
+    form.faults().clear();
     // Just below by a fraction is still below.
     ASSERT_OK(form.resize(u"h1", 1094.5f, 239.5f));
     EXPECT_EQ(site->width(), 1095);

@@ -1,0 +1,36 @@
+#pragma once
+// The library's credits as both the credits panel and the about window show them: the texts,
+// the four text lines, the logo and the web-address label, described once so that the two
+// cannot drift apart. The lines sit inside the panel's picture box, `Picture1`.
+
+#include "framework/host/container.h"
+
+namespace tessivra::credits {
+
+inline constexpr std::u16string_view RightsLine = u"© 2026 Tessivra";
+inline constexpr std::u16string_view Author = u"The Tessivra developers";
+inline constexpr std::u16string_view MailLine = u"tessivra@example.org";
+inline constexpr std::u16string_view Notice = u"Free to use and to redistribute";
+// Written with capitals as people read it; it is opened in lower case.
+inline constexpr std::u16string_view WebAddress = u"http://www.Tessivra.example/";
+
+// The panel: the window background, with window text.
+inline constexpr Twips PanelWidth = 3495;
+inline constexpr Twips PanelHeight = 3375;
+PictureBoxDesign panel(Twips left, Twips top);
+
+// The four text lines (Label2, Label3, Label5, Label4), at the same places in both. None has a
+// handler.
+ErrorOr<void> addTextLines(Surface&);
+// Image1, the logo, at `top` inside the panel.
+ErrorOr<Image*> addLogo(Surface&, Twips top);
+// Label1, the web address: black Arial on the window background, a pointing hand over it.
+// The events go to `events`, or nowhere when it is null.
+ErrorOr<Label*> addWebAddress(Surface&, Twips top, LabelEvents* events);
+
+// The pictures of the library's resources as the host's picture objects, each a new object.
+PictureRef logoPicture();
+PictureRef linkPointerPicture();
+PictureRef aboutWindowIcon();
+
+} // namespace tessivra::credits
