@@ -336,8 +336,22 @@ ErrorOr<void> HeadlessForm::focusNext() {
 
 ErrorOr<void> HeadlessForm::focusLeaving(Constituent* leaving) {
     if (focused_ != leaving) return {};
-    auto order = tabOrder(); // no longer holds `leaving`
-    if (!order.empty()) return moveFocus(order.front() == leaving ? nullptr : order.front());
+    // The focus moves on as Tab would: to the next constituent after the one leaving that can
+    // take it, in the form's tab order.
+    std::vector<Constituent*> all;
+    for (const auto& s : sites_) {
+        std::vector<Constituent*> mine;
+        for (const auto& p : s->constituents())
+            if (p->takesFocus() || p.get() == leaving) mine.push_back(p.get());
+        std::stable_sort(mine.begin(), mine.end(),
+                         [](auto* a, auto* b) { return a->tabIndex() < b->tabIndex(); });
+        all.insert(all.end(), mine.begin(), mine.end());
+    }
+    auto at = std::find(all.begin(), all.end(), leaving);
+    for (std::size_t i = 1; at != all.end() && i < all.size(); ++i) {
+        Constituent* next = all[(static_cast<std::size_t>(at - all.begin()) + i) % all.size()];
+        if (next->takesFocus()) return moveFocus(next);
+    }
     // Nothing else can take the focus: the form keeps none.
     focused_ = nullptr;
     journal_.add("focus (none)");
