@@ -20,7 +20,8 @@ struct HeadlessRuntime::TimeFormatter {
 };
 
 HeadlessRuntime::HeadlessRuntime(RuntimeSettings settings, FaultPlan& faults, Journal& journal)
-    : settings_(std::move(settings)), faults_(faults), journal_(journal) {
+    : settings_(std::move(settings)), faults_(faults), journal_(journal),
+      numberFormat_(settings_.locale) {
     // The code page is read once into tables, so that converting a typed key costs no lookup
     // in ICU and no allocation.
     UErrorCode status = U_ZERO_ERROR;
@@ -109,10 +110,12 @@ ErrorOr<std::int16_t> HeadlessRuntime::Asc(std::u16string_view s) {
     return static_cast<std::int16_t>(toCodePage(s[0]));
 }
 
-ErrorOr<std::u16string> HeadlessRuntime::Format(const Value&, std::u16string_view, std::int32_t,
+// The week settings play no part in the numeric patterns the controls use.
+ErrorOr<std::u16string> HeadlessRuntime::Format(const Value& expression,
+                                                std::u16string_view pattern, std::int32_t,
                                                 std::int32_t) {
     TESSIVRA_FAULT(faults_, u"", kRuntime, "Format");
-    return Error::invalidProcedureCall();
+    return numberFormat_.format(expression, pattern);
 }
 
 ErrorOr<std::u16string> HeadlessRuntime::CStr(std::int16_t v) {

@@ -5,6 +5,7 @@
 
 #include "framework/host/runtime.h"
 #include "hosts/headless/faults.h"
+#include "hosts/headless/number_format.h"
 
 #include <array>
 #include <functional>
@@ -77,6 +78,8 @@ private:
     std::vector<std::pair<char16_t, std::uint8_t>> charToByte_; // sorted, for the upper half
     struct TimeFormatter;
     std::unique_ptr<TimeFormatter> timeFormatter_;
+    // Built once for the locale; it keeps each pattern's formatter after first use.
+    NumberFormat numberFormat_;
     // One character's case forms, filled in as they are asked for: a typed key is converted on
     // every keystroke, and asking ICU each time would cost more than the rest of the key.
     std::vector<char16_t> upperOne_, lowerOne_;
