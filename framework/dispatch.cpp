@@ -1,6 +1,7 @@
 #include "framework/dispatch.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace tessivra {
 
@@ -171,17 +172,23 @@ Dispatcher::Dispatcher(Control& control) : control_(control), class_(control.con
     for (const EventInfo& e : class_.events)
         names_.push_back(
             {foldedNameHash(e.name), static_cast<std::uint32_t>(e.name.size()), e.name, e.id});
-    for (std::size_t i = 0; i < class_.members.size() && i < 255; ++i) {
-        const DispId n = class_.members[i].id - PropertyBase;
-        if (n >= 0 && n < static_cast<DispId>(propertyRow_.size()))
-            propertyRow_[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(i + 1);
-    }
+    for (std::size_t i = 0; i < class_.members.size() && i < 255; ++i)
+        if (auto n = propertyNumber(class_.members[i].id))
+            propertyRow_[*n] = static_cast<std::uint8_t>(i + 1);
+}
+
+std::optional<std::size_t> Dispatcher::propertyNumber(DispId id) {
+    // Unsigned, so that identifiers far below the base wrap to large numbers instead of
+    // overflowing.
+    const std::uint32_t n =
+        static_cast<std::uint32_t>(id) - static_cast<std::uint32_t>(PropertyBase);
+    if (n < std::tuple_size_v<decltype(propertyRow_)>) return n;
+    return std::nullopt;
 }
 
 const DispatchMember* Dispatcher::member(DispId id) const {
-    const DispId n = id - PropertyBase;
-    if (n >= 0 && n < static_cast<DispId>(propertyRow_.size())) {
-        const std::uint8_t row = propertyRow_[static_cast<std::size_t>(n)];
+    if (auto n = propertyNumber(id)) {
+        const std::uint8_t row = propertyRow_[*n];
         return row ? &class_.members[row - 1u] : nullptr;
     }
     return memberById(class_, id);

@@ -163,6 +163,7 @@ private:
     static constexpr DispId PropertyBase = 0x68030000;
     std::array<std::uint8_t, 64> propertyRow_{}; // row index + 1; 0 when there is none
     const DispatchMember* member(DispId id) const;
+    static std::optional<std::size_t> propertyNumber(DispId id);
     EventSink* sink_ = nullptr;
 };
 

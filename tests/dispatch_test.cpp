@@ -175,7 +175,9 @@ TEST_F(DispatchTest, GetTakesNoArguments) {
 
 TEST_F(DispatchTest, IdentifiersTheClassLacksAreMemberNotFound) {
     // One past the highest property, an event's number, zero and the next method number.
-    for (DispId id : {0x68030011, 5, 0, 0x6003001D, -513}) {
+    // The extremes of the range, far from any property, must not upset the property index.
+    for (DispId id : {0x68030011, 5, 0, 0x6003001D, -513, -819892635, INT32_MIN, INT32_MAX,
+                      0x68030000 + 63, 0x68030000 + 64, 0x68030000 - 1}) {
         auto r = dispatcher->invoke(id, InvokeKind::Get);
         ASSERT_TRUE(r.isError()) << id;
         EXPECT_EQ(r.error().code, static_cast<std::int32_t>(0x80020003u)) << id;
