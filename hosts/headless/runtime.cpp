@@ -25,6 +25,7 @@ HeadlessRuntime::HeadlessRuntime(RuntimeSettings settings, FaultPlan& faults, Jo
     // The code page is read once into tables, so that converting a typed key costs no lookup
     // in ICU and no allocation.
     UErrorCode status = U_ZERO_ERROR;
+    charToByte_.assign(0x10000, NoByte);
     UConverter* cnv = ucnv_open(settings_.codePage.c_str(), &status);
     if (U_FAILURE(status)) throw std::runtime_error("unknown code page " + settings_.codePage);
     ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
@@ -37,11 +38,11 @@ HeadlessRuntime::HeadlessRuntime(RuntimeSettings settings, FaultPlan& faults, Jo
         if (U_SUCCESS(s) && n == 1) {
             byteToChar_[b] = out[0];
             byteDefined_[b] = true;
-            charToByte_.emplace_back(out[0], static_cast<std::uint8_t>(b));
+            // The first byte to give a character is the one that character is written as.
+            if (charToByte_[out[0]] == NoByte) charToByte_[out[0]] = static_cast<std::uint16_t>(b);
         }
     }
     ucnv_close(cnv);
-    std::sort(charToByte_.begin(), charToByte_.end());
 
     timeFormatter_ = std::make_unique<TimeFormatter>();
     timeFormatter_->format.reset(icu::DateFormat::createTimeInstance(
@@ -57,10 +58,8 @@ std::optional<char16_t> HeadlessRuntime::fromCodePage(std::uint8_t b) const {
 }
 
 std::uint8_t HeadlessRuntime::toCodePage(char16_t c) const {
-    auto it = std::lower_bound(charToByte_.begin(), charToByte_.end(),
-                               std::pair<char16_t, std::uint8_t>{c, 0});
-    if (it != charToByte_.end() && it->first == c) return it->second;
-    return '?';
+    std::uint16_t b = charToByte_[c];
+    return b == NoByte ? static_cast<std::uint8_t>('?') : static_cast<std::uint8_t>(b);
 }
 
 ErrorOr<std::u16string> HeadlessRuntime::convertCase(std::u16string_view s, bool upper) {
@@ -84,6 +83,11 @@ ErrorOr<std::u16string> HeadlessRuntime::convertCase(std::u16string_view s, bool
         return out;
     }
     if (U_FAILURE(status)) return Error::invalidProcedureCall();
+    // Only a character whose case form is one character of its own is remembered.
+    if (s.size() == 1 && n == 1 && !U16_IS_SURROGATE(s[0])) {
+        if (cache.empty()) cache.assign(0x10000, 0);
+        cache[s[0]] = buffer[0];
+    }
     return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(n));
 }
 

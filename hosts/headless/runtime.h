@@ -75,7 +75,9 @@ private:
     Journal& journal_;
     std::array<char16_t, 256> byteToChar_{};
     std::array<bool, 256> byteDefined_{};
-    std::vector<std::pair<char16_t, std::uint8_t>> charToByte_; // sorted, for the upper half
+    // Every character's byte, or NoByte: a direct table, since every typed key asks.
+    static constexpr std::uint16_t NoByte = 0xFFFF;
+    std::vector<std::uint16_t> charToByte_;
     struct TimeFormatter;
     std::unique_ptr<TimeFormatter> timeFormatter_;
     // Built once for the locale; it keeps each pattern's formatter after first use.
