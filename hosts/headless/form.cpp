@@ -363,7 +363,11 @@ ErrorOr<void> HeadlessForm::focusLeaving(Constituent* leaving) {
 Constituent* HeadlessForm::constituent(std::u16string_view control,
                                        std::u16string_view part) const {
     auto* site = container(control);
-    if (!site) return nullptr;
+    if (!site) {
+        // A window of the library answers by its constituents' names only.
+        auto* w = window(control);
+        return w && !part.empty() ? w->find(part) : nullptr;
+    }
     if (!part.empty()) return site->find(part);
     // Without a name, the control's first constituent that takes the focus, else its first.
     for (auto* c : tabOrder())

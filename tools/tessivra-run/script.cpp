@@ -1,5 +1,7 @@
 #include "tools/tessivra-run/script.h"
 
+#include "hosts/headless/registry.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -409,6 +411,70 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
     if (cmd == "fail") {
         TRY(need(2, "fail CALL [SKIP]"));
         form_.faults().failNext(w[1], w.size() > 2 ? static_cast<int>(TRY(parseInteger(w[2]))) : 0);
+        return {};
+    }
+    if (cmd == "about") {
+        TRY(need(2, "about NAME"));
+        if (form_.window(u16(w[1])) || form_.container(u16(w[1])))
+            return Error{errc::InvalidProcedureCall, u"the name " + u16(w[1]) + u" is taken"};
+        auto& window = form_.openWindow(u16(w[1]));
+        windows_[w[1]] = TRY(frmAbout::create(window));
+        return window.Show();
+    }
+    if (cmd == "window") {
+        TRY(need(2, "window NAME"));
+        auto* window = form_.window(u16(w[1]));
+        if (!window) return Error{errc::InvalidProcedureCall, u"no window named " + u16(w[1])};
+        print("window " + w[1] + " caption=" + quote(window->caption) +
+              " visible=" + (window->visible ? "True" : "False"));
+        for (const auto& part : window->constituents())
+            print("window " + w[1] + "." + part->describe());
+        return {};
+    }
+    if (cmd == "members") {
+        TRY(need(2, "members CLASS"));
+        std::string name = unquoted(w[1]);
+        const ControlClassInfo* info = ControlClassTable::findByProgId(name);
+        if (!info) info = ControlClassTable::findByProgId("Tessivra." + name);
+        if (!info || !info->Class)
+            return Error{errc::ClassNotAvailable,
+                         u"no class " + fromUtf8(name) + u" in the library"};
+        auto hex = [](DispId id) {
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "0x%08X", static_cast<std::uint32_t>(id));
+            return std::string(buf);
+        };
+        for (const auto& m : info->Class->members) {
+            std::string kinds;
+            for (auto [bit, word] : {std::pair{access::Get, "get"},
+                                     {access::Let, "let"},
+                                     {access::Set, "set"},
+                                     {access::Call, "call"}})
+                if (m.access & bit) kinds += (kinds.empty() ? "" : ",") + std::string(word);
+            print("member " + std::string(info->DefaultInterface.name) + " " + toUtf8(m.name) +
+                  " " + hex(m.id) + " " + kinds);
+        }
+        for (const auto& e : info->Class->events) {
+            std::string params;
+            for (const auto& p : e.params)
+                params += " " + toUtf8(p.name);
+            print("event " + std::string(info->EventInterface.name) + " " + toUtf8(e.name) + " " +
+                  std::to_string(e.id) + params);
+        }
+        return {};
+    }
+    if (cmd == "register" || cmd == "unregister") {
+        TRY(need(2, "register FILE | unregister FILE"));
+        std::string file = unquoted(w[1]);
+        headless::HeadlessRegistry registry;
+        if (std::ifstream(file).good()) registry = TRY(headless::HeadlessRegistry::load(file));
+        if (cmd == "register")
+            TRY(ControlClassTable::registerAll(
+                registry, toUtf8(form_.runtime().settings().appPath) + "/Tessivra.ocx"));
+        else
+            TRY(ControlClassTable::unregisterAll(registry));
+        TRY(registry.save(file));
+        print(cmd + "ed " + file);
         return {};
     }
     if (cmd == "classes") {

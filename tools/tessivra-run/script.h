@@ -2,6 +2,7 @@
 // The command-line container: hosts controls on one headless form and plays a script, one
 // command a line, printing one line for every effect a form or user could observe.
 
+#include "controls/display/frmAbout/frmAbout.h"
 #include "framework/dispatch.h"
 #include "framework/registry/class_table.h"
 #include "hosts/headless/form.h"
@@ -46,6 +47,7 @@ private:
     std::map<std::string, Placed> placed_;
     std::map<std::string, headless::HeadlessPropertyBag> bags_;
     std::map<std::string, ObjectRef> objects_;
+    std::map<std::string, std::unique_ptr<frmAbout>> windows_;
     int failures_ = 0;
 };
 
