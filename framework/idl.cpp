@@ -195,7 +195,9 @@ std::string generateIdl() {
            "#define EVENT_FLAGS version(1.0), hidden, nonextensible\n#endif\n\n";
 
     // Declared ahead, outside the library, so that each coclass can name its event interface
-    // while the event interfaces still come last in the library's order.
+    // while the description still defines the event interfaces last, in the library's order.
+    // (widl writes a type when it is first named, so its output has each event interface right
+    // after its coclass; scripts/check-idl.sh knows this.)
     for (const ControlClassInfo& c : classes)
         if (c.Class) out += "dispinterface " + std::string(c.EventInterface.name) + ";\n";
     out += "\n";
