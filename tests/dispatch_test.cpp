@@ -4,6 +4,7 @@
 #include "framework/wrapped_text_tables.h"
 #include "tests/support.h"
 
+#include <limits>
 #include <vector>
 
 namespace tessivra::testing {
@@ -271,6 +272,26 @@ TEST_F(DispatchTest, AValueOutOfTheMembersRangeIsAnOverflowAndChangesNothing) {
     EXPECT_EQ(dispatcher->invoke(MousePointerId, InvokeKind::Let, edge).error().code,
               dispstatus::Exception);
     EXPECT_EQ(box->MousePointer().value(), 0);
+}
+
+// Found by the invoke fuzzer: a single-precision NaN handed to an integer property reached a
+// float-to-integer cast with no representable result.
+TEST_F(DispatchTest, ANotANumberForAnIntegerPropertyIsAnOverflowAndChangesNothing) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (auto converted :
+         {Value(nan).convertTo(ValueType::I2), Value(nan).convertTo(ValueType::I4)}) {
+        ASSERT_TRUE(converted.isError());
+        EXPECT_EQ(converted.error().code, errc::Overflow);
+    }
+    const Value args[] = {Value(nan)};
+    for (DispId id : {MousePointerId, AlignmentId, BackColorId}) {
+        auto r = dispatcher->invoke(id, InvokeKind::Let, args);
+        ASSERT_TRUE(r.isError()) << id;
+        EXPECT_EQ(r.error().code, dispstatus::Overflow) << id;
+    }
+    EXPECT_EQ(box->MousePointer().value(), 0);
+    EXPECT_EQ(box->BackColor().value(), syscolour::WindowBackground);
+    EXPECT_TRUE(notices().empty());
 }
 
 TEST_F(DispatchTest, AssignmentsTakeExactlyOneArgument) {
