@@ -154,8 +154,7 @@ HeadlessLabel::HeadlessLabel(HeadlessSurface& owner, const LabelDesign& d, Label
     : Constituent(owner, d.name, d.bounds, d.tabIndex), events_(events), caption_(d.caption),
       alignment_(d.alignment), backStyle_(d.backStyle), mousePointer_(d.mousePointer),
       autoSize_(d.autoSize), bold_(d.font && d.font->bold()), backColor_(d.backColor),
-      foreColor_(d.foreColor),
-      font_(d.font ? d.font : std::make_shared<tessivra::Font>(u"MS Sans Serif", 8.25f)),
+      foreColor_(d.foreColor), font_(d.font ? d.font : owner.form().defaultLabelFont),
       mouseIcon_(d.mouseIcon) {
     fitCaption();
 }

@@ -211,15 +211,15 @@ ErrorOr<Control*> HeadlessForm::add(std::u16string_view name, const ControlFacto
     if (control.isError()) return control.releaseError();
     site->control_ = control.releaseValue();
     HeadlessContainer& placed = *site;
+    byName_.emplace(placed.name(), &placed);
     sites_.push_back(std::move(site));
     TRY(placed.control_->UserControl_Initialize());
     return placed.control_.get();
 }
 
 HeadlessContainer* HeadlessForm::container(std::u16string_view name) const {
-    for (const auto& s : sites_)
-        if (s->name() == name) return s.get();
-    return nullptr;
+    auto it = byName_.find(std::u16string(name));
+    return it == byName_.end() ? nullptr : it->second;
 }
 
 Control* HeadlessForm::control(std::u16string_view name) const {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tessivra::headless {
@@ -390,6 +391,8 @@ public:
     FaultPlan& faults() { return faults_; }
     Journal& journal() { return journal_; }
     FontRef ambientFont = std::make_shared<tessivra::Font>(u"MS Sans Serif", 8.25f);
+    // The font a label has when its design names none; the label's bold flag is its own.
+    FontRef defaultLabelFont = std::make_shared<tessivra::Font>(u"MS Sans Serif", 8.25f);
     std::vector<PopupRecord> popups;
 
     // Creates a control of the factory's class at its design size and runs its creation
@@ -456,6 +459,8 @@ private:
     HeadlessRuntime runtime_;
     RecordingShell recordingShell_;
     std::vector<std::unique_ptr<HeadlessContainer>> sites_;
+    // Names to containers, so that a form of many controls finds one without a search.
+    std::unordered_map<std::u16string, HeadlessContainer*> byName_;
     std::vector<std::unique_ptr<HeadlessWindow>> windows_;
     Constituent* focused_ = nullptr;
     bool moving_ = false;
