@@ -12,44 +12,17 @@ Constituent* HeadlessSurface::find(std::u16string_view name) const {
     return nullptr;
 }
 
-template <typename T, typename... A>
-ErrorOr<T*> HeadlessSurface::add(std::u16string_view part, A&&... args) {
-    TESSIVRA_FAULT(form_.faults(), name_, part, "Create");
-    auto c = std::make_unique<T>(*this, std::forward<A>(args)...);
-    T* raw = c.get();
-    parts_.push_back(std::move(c));
-    return raw;
+FaultPlan& HeadlessSurface::faults() const {
+    return form_.faults();
+}
+std::int64_t HeadlessSurface::now() const {
+    return form_.runtime().clockMs;
 }
 
 // ---- the container of one control -----------------------------------------------------------
 
 HeadlessContainer::HeadlessContainer(HeadlessForm& form, std::u16string name)
-    : HeadlessSurface(form, std::move(name)), hwnd_(form.nextWindowHandle()) {}
-
-ErrorOr<TextBox*> HeadlessContainer::addTextBox(const TextBoxDesign& d, TextBoxEvents* e) {
-    return TRY(add<HeadlessTextBox>(d.name, d, e));
-}
-ErrorOr<CommandButton*> HeadlessContainer::addCommandButton(const CommandButtonDesign& d,
-                                                            CommandButtonEvents* e) {
-    return TRY(add<HeadlessCommandButton>(d.name, d, e));
-}
-ErrorOr<VScrollBar*> HeadlessContainer::addVScrollBar(const VScrollBarDesign& d,
-                                                      VScrollBarEvents* e) {
-    return TRY(add<HeadlessVScrollBar>(d.name, d, e));
-}
-ErrorOr<Label*> HeadlessContainer::addLabel(const LabelDesign& d, LabelEvents* e) {
-    return TRY(add<HeadlessLabel>(d.name, d, e));
-}
-ErrorOr<Timer*> HeadlessContainer::addTimer(const TimerDesign& d, TimerEvents* e) {
-    return TRY(add<HeadlessTimer>(d.name, d, e, form_.runtime().clockMs));
-}
-ErrorOr<PictureBox*> HeadlessContainer::addPictureBox(const PictureBoxDesign& d,
-                                                      PictureBoxEvents* e) {
-    return TRY(add<HeadlessPictureBox>(d.name, d, e));
-}
-ErrorOr<Image*> HeadlessContainer::addImage(const ImageDesign& d) {
-    return TRY(add<HeadlessImage>(d.name, d));
-}
+    : PlacingSurface(form, std::move(name)), hwnd_(form.nextWindowHandle()) {}
 
 #define FAULT(member) TESSIVRA_FAULT(form_.faults(), name_, u"UserControl", member)
 
@@ -141,30 +114,8 @@ ErrorOr<void> HeadlessContainer::PopupMenu(const Value& menu, const Value& flags
 // ---- windows of the library -----------------------------------------------------------------
 
 HeadlessWindow::HeadlessWindow(HeadlessForm& form, std::u16string name)
-    : HeadlessSurface(form, std::move(name)) {}
+    : PlacingSurface(form, std::move(name)) {}
 
-ErrorOr<TextBox*> HeadlessWindow::addTextBox(const TextBoxDesign& d, TextBoxEvents* e) {
-    return TRY(add<HeadlessTextBox>(d.name, d, e));
-}
-ErrorOr<CommandButton*> HeadlessWindow::addCommandButton(const CommandButtonDesign& d,
-                                                         CommandButtonEvents* e) {
-    return TRY(add<HeadlessCommandButton>(d.name, d, e));
-}
-ErrorOr<VScrollBar*> HeadlessWindow::addVScrollBar(const VScrollBarDesign& d, VScrollBarEvents* e) {
-    return TRY(add<HeadlessVScrollBar>(d.name, d, e));
-}
-ErrorOr<Label*> HeadlessWindow::addLabel(const LabelDesign& d, LabelEvents* e) {
-    return TRY(add<HeadlessLabel>(d.name, d, e));
-}
-ErrorOr<Timer*> HeadlessWindow::addTimer(const TimerDesign& d, TimerEvents* e) {
-    return TRY(add<HeadlessTimer>(d.name, d, e, form_.runtime().clockMs));
-}
-ErrorOr<PictureBox*> HeadlessWindow::addPictureBox(const PictureBoxDesign& d, PictureBoxEvents* e) {
-    return TRY(add<HeadlessPictureBox>(d.name, d, e));
-}
-ErrorOr<Image*> HeadlessWindow::addImage(const ImageDesign& d) {
-    return TRY(add<HeadlessImage>(d.name, d));
-}
 ErrorOr<void> HeadlessWindow::setCaption(std::u16string_view c) {
     TESSIVRA_FAULT(form_.faults(), name_, u"Form", "Caption=");
     caption = c;

@@ -295,26 +295,54 @@ public:
     }
 
 protected:
-    template <typename T, typename... A> ErrorOr<T*> add(std::u16string_view part, A&&... args);
+    template <typename T, typename... A> ErrorOr<T*> add(std::u16string_view part, A&&... args) {
+        TESSIVRA_FAULT(faults(), name_, part, "Create");
+        auto c = std::make_unique<T>(*this, std::forward<A>(args)...);
+        T* raw = c.get();
+        parts_.push_back(std::move(c));
+        return raw;
+    }
+    FaultPlan& faults() const;
+    std::int64_t now() const;
 
     HeadlessForm& form_;
     std::u16string name_;
     std::vector<std::unique_ptr<Constituent>> parts_;
 };
 
+// A surface of the host interface (a control's container, a window) that places each
+// constituent the owner describes.
+template <class Interface> class PlacingSurface : public Interface, public HeadlessSurface {
+public:
+    using HeadlessSurface::HeadlessSurface;
+    ErrorOr<TextBox*> addTextBox(const TextBoxDesign& d, TextBoxEvents* e) override {
+        return TRY(add<HeadlessTextBox>(d.name, d, e));
+    }
+    ErrorOr<CommandButton*> addCommandButton(const CommandButtonDesign& d,
+                                             CommandButtonEvents* e) override {
+        return TRY(add<HeadlessCommandButton>(d.name, d, e));
+    }
+    ErrorOr<VScrollBar*> addVScrollBar(const VScrollBarDesign& d, VScrollBarEvents* e) override {
+        return TRY(add<HeadlessVScrollBar>(d.name, d, e));
+    }
+    ErrorOr<Label*> addLabel(const LabelDesign& d, LabelEvents* e) override {
+        return TRY(add<HeadlessLabel>(d.name, d, e));
+    }
+    ErrorOr<Timer*> addTimer(const TimerDesign& d, TimerEvents* e) override {
+        return TRY(add<HeadlessTimer>(d.name, d, e, now()));
+    }
+    ErrorOr<PictureBox*> addPictureBox(const PictureBoxDesign& d, PictureBoxEvents* e) override {
+        return TRY(add<HeadlessPictureBox>(d.name, d, e));
+    }
+    ErrorOr<Image*> addImage(const ImageDesign& d) override {
+        return TRY(add<HeadlessImage>(d.name, d));
+    }
+};
+
 // The container of one control on the headless form.
-class HeadlessContainer final : public Container, public HeadlessSurface {
+class HeadlessContainer final : public PlacingSurface<Container> {
 public:
     HeadlessContainer(HeadlessForm&, std::u16string name);
-
-    ErrorOr<TextBox*> addTextBox(const TextBoxDesign&, TextBoxEvents*) override;
-    ErrorOr<CommandButton*> addCommandButton(const CommandButtonDesign&,
-                                             CommandButtonEvents*) override;
-    ErrorOr<VScrollBar*> addVScrollBar(const VScrollBarDesign&, VScrollBarEvents*) override;
-    ErrorOr<Label*> addLabel(const LabelDesign&, LabelEvents*) override;
-    ErrorOr<Timer*> addTimer(const TimerDesign&, TimerEvents*) override;
-    ErrorOr<PictureBox*> addPictureBox(const PictureBoxDesign&, PictureBoxEvents*) override;
-    ErrorOr<Image*> addImage(const ImageDesign&) override;
 
     ErrorOr<Twips> Width() override;
     ErrorOr<void> setWidth(Twips) override;
@@ -350,17 +378,9 @@ private:
 };
 
 // A window of the library, such as the about window.
-class HeadlessWindow final : public Form, public HeadlessSurface {
+class HeadlessWindow final : public PlacingSurface<Form> {
 public:
     HeadlessWindow(HeadlessForm&, std::u16string name);
-    ErrorOr<TextBox*> addTextBox(const TextBoxDesign&, TextBoxEvents*) override;
-    ErrorOr<CommandButton*> addCommandButton(const CommandButtonDesign&,
-                                             CommandButtonEvents*) override;
-    ErrorOr<VScrollBar*> addVScrollBar(const VScrollBarDesign&, VScrollBarEvents*) override;
-    ErrorOr<Label*> addLabel(const LabelDesign&, LabelEvents*) override;
-    ErrorOr<Timer*> addTimer(const TimerDesign&, TimerEvents*) override;
-    ErrorOr<PictureBox*> addPictureBox(const PictureBoxDesign&, PictureBoxEvents*) override;
-    ErrorOr<Image*> addImage(const ImageDesign&) override;
     ErrorOr<void> setCaption(std::u16string_view) override;
     ErrorOr<void> setIcon(PictureRef) override;
     ErrorOr<void> Show() override;
