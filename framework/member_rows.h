@@ -4,6 +4,8 @@
 
 #include "framework/control.h"
 
+#include <type_traits>
+
 namespace tessivra {
 
 template <MemberType T> auto fromValue(const Value& v) {
@@ -50,11 +52,11 @@ template <class C, MemberType T, auto Put> ErrorOr<void> memberPut(Control& c, c
 template <class C, MemberType T, auto Get, auto Put>
 constexpr DispatchMember property(std::u16string_view name, DispId id) {
     DispatchMember m{name, id, 0, T, memberDoc(name)};
-    if constexpr (Get != nullptr) {
+    if constexpr (!std::is_null_pointer_v<decltype(Get)>) {
         m.access |= access::Get;
         m.get = &memberGet<C, T, Get>;
     }
-    if constexpr (Put != nullptr) {
+    if constexpr (!std::is_null_pointer_v<decltype(Put)>) {
         m.access |= (T == MemberType::Font || T == MemberType::Picture) ? access::Set : access::Let;
         m.put = &memberPut<C, T, Put>;
     }
