@@ -11,7 +11,6 @@
 #include <optional>
 #include <span>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace tessivra {
