@@ -41,14 +41,24 @@ struct Error {
     friend bool operator==(const Error&, const Error&) = default;
 };
 
+// A value or the failure that stands in its place. The failure is held apart, so that the
+// success path carries no more than the value.
 template <typename T> class [[nodiscard]] ErrorOr {
 public:
     ErrorOr(T value) : state_(std::in_place_index<0>, std::move(value)) {}
-    ErrorOr(Error error) : state_(std::in_place_index<1>, std::move(error)) {}
+    ErrorOr(Error error)
+        : state_(std::in_place_index<1>, std::make_unique<Error>(std::move(error))) {}
     template <typename U>
     requires(std::is_constructible_v<T, U&&> && !std::is_same_v<std::decay_t<U>, Error> &&
              !std::is_same_v<std::decay_t<U>, ErrorOr>) ErrorOr(U&& value)
         : state_(std::in_place_index<0>, std::forward<U>(value)) {}
+    ErrorOr(ErrorOr&&) noexcept = default;
+    ErrorOr& operator=(ErrorOr&&) noexcept = default;
+    ErrorOr(const ErrorOr& other) : state_(copyOf(other.state_)) {}
+    ErrorOr& operator=(const ErrorOr& other) {
+        state_ = copyOf(other.state_);
+        return *this;
+    }
 
     bool isError() const { return state_.index() == 1; }
     explicit operator bool() const { return !isError(); }
@@ -58,11 +68,16 @@ public:
     T&& value() && { return std::get<0>(std::move(state_)); }
     T releaseValue() { return std::move(std::get<0>(state_)); }
 
-    const Error& error() const { return std::get<1>(state_); }
-    Error releaseError() { return std::move(std::get<1>(state_)); }
+    const Error& error() const { return *std::get<1>(state_); }
+    Error releaseError() { return std::move(*std::get<1>(state_)); }
 
 private:
-    std::variant<T, Error> state_;
+    using State = std::variant<T, std::unique_ptr<Error>>;
+    static State copyOf(const State& s) {
+        if (s.index() == 0) return State(std::in_place_index<0>, std::get<0>(s));
+        return State(std::in_place_index<1>, std::make_unique<Error>(*std::get<1>(s)));
+    }
+    State state_;
 };
 
 // Success costs a null pointer: routines on the keystroke path return this several times a key.
