@@ -53,24 +53,30 @@ struct DispatchError : Error {
 class [[nodiscard]] InvokeResult {
 public:
     InvokeResult(Value value) : result_(std::move(value)) {}
-    InvokeResult(DispatchError error) : result_(Error{}), error_(std::move(error)) {}
+    InvokeResult(DispatchError error) : error_(std::move(error)), failed_(true) {}
     // Holds what a member's procedure returns, built in place: a read hands its value on without
     // one more copy, and a failure becomes the member's exception.
     template <typename Call>
     InvokeResult(std::in_place_t, Call&& call) : result_(std::forward<Call>(call)()) {
-        if (result_.isError()) error_ = DispatchError::memberFailed(result_.releaseError());
+        if (result_.isError()) {
+            error_ = DispatchError::memberFailed(result_.releaseError());
+            failed_ = true;
+        }
     }
 
-    bool isError() const { return result_.isError(); }
-    explicit operator bool() const { return !isError(); }
+    bool isError() const { return failed_; }
+    explicit operator bool() const { return !failed_; }
     const Value& value() const& { return result_.value(); }
     Value releaseValue() { return result_.releaseValue(); }
     const DispatchError& error() const { return error_; }
     DispatchError releaseError() { return std::move(error_); }
 
 private:
-    ErrorOr<Value> result_;
-    DispatchError error_; // empty unless the result is an error
+    // The value; an empty one when the call was refused, so that a refusal costs no second
+    // error beside the DispatchError.
+    ErrorOr<Value> result_{Value()};
+    DispatchError error_; // empty unless the call failed
+    bool failed_ = false;
 };
 
 // Look-ups in one class's tables.
