@@ -7,6 +7,7 @@
 #include "tests/support.h"
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -442,6 +443,84 @@ TEST(MemberTables, AContainerReachesEveryMemberAndEventOfEveryBuiltClassByName) 
             ASSERT_NE(eventById(d.controlClass(), w.id), nullptr);
         }
     }
+}
+
+// The identifiers a container is most likely to get wrong, asked of live instances by name.
+TEST(MemberTables, InstancesAnswerTheDocumentedIdentifiersAndRefuseWhatTheyLack) {
+    struct Ask {
+        std::string_view cls;
+        std::u16string_view name;
+        std::optional<DispId> id; // nothing: the class has no such name
+    };
+    const Ask asks[] = {
+        {"HoraAtual", u"ToolTipText", 0x68030000},
+        {"HoraAtual", u"BackColor", 0x68030004},
+        {"ScrollText", u"Value", 0x68030000},
+        {"ScrollText", u"ToolTipText", 0x68030001},
+        {"MailText", u"BorderStyle", 0x6803000B},
+        {"MailText", u"Enabled", 0x6803000A},
+        {"MailText", u"ForeColor", 0x68030009},
+        {"UrlText", u"DblClick", std::nullopt},
+        {"MailText", u"DblClick", 3},
+        {"HoraAtual", u"DblClick", 1},
+        {"HoraAtual", u"Text", std::nullopt},
+        {"Sobre", u"Font", std::nullopt},
+        {"Sobre", u"Click", std::nullopt},
+        {"TextoEmMinusculo", u"PopupMenu", std::nullopt},
+    };
+    std::size_t asked = 0;
+    for (const Ask& a : asks) {
+        const ControlClassInfo* info =
+            ControlClassTable::findByProgId("Tessivra." + std::string(a.cls));
+        ASSERT_NE(info, nullptr);
+        if (!info->Class) continue;
+        SCOPED_TRACE(std::string(a.cls) + "." + narrow(a.name));
+        headless::HeadlessForm form;
+        auto made = place(form, *info);
+        ASSERT_FALSE(made.isError());
+        Dispatcher d(*made.value());
+        auto id = d.idOfName(a.name);
+        EXPECT_EQ(id.isError(), !a.id.has_value());
+        if (a.id && !id.isError()) {
+            EXPECT_EQ(id.value(), *a.id);
+        }
+        ++asked;
+    }
+    EXPECT_GT(asked, 0u);
+
+    // Every class with members has its font at the standard identifier.
+    for (const ControlClassInfo* info : builtClasses()) {
+        if (info->Class->members.empty()) continue;
+        headless::HeadlessForm form;
+        auto made = place(form, *info);
+        ASSERT_FALSE(made.isError());
+        auto font = Dispatcher(*made.value()).idOfName(u"Font");
+        ASSERT_FALSE(font.isError()) << info->Name;
+        EXPECT_EQ(font.value(), -512) << info->Name;
+    }
+}
+
+TEST(MemberTables, UrlTextsEnabledCannotBeReadAndMultiLineCannotBeAssigned) {
+    const ControlClassInfo* url = ControlClassTable::findByProgId("Tessivra.UrlText");
+    const ControlClassInfo* upper = ControlClassTable::findByProgId("Tessivra.TextoEmMaiusculo");
+    if (url->Class) {
+        headless::HeadlessForm form;
+        auto made = place(form, *url);
+        ASSERT_FALSE(made.isError());
+        Dispatcher d(*made.value());
+        EXPECT_EQ(d.invoke(0x6803000A, InvokeKind::Get).error().code, dispstatus::MemberNotFound);
+        const Value no[] = {Value::boolean(false)};
+        EXPECT_FALSE(d.invoke(0x6803000A, InvokeKind::Let, no).isError());
+    }
+    headless::HeadlessForm form;
+    auto made = place(form, *upper);
+    ASSERT_FALSE(made.isError());
+    Dispatcher d(*made.value());
+    const Value yes[] = {Value::boolean(true)};
+    EXPECT_EQ(d.invoke(0x68030007, InvokeKind::Let, yes).error().code, dispstatus::MemberNotFound);
+    auto multiLine = d.invoke(0x68030007, InvokeKind::Get);
+    ASSERT_FALSE(multiLine.isError());
+    EXPECT_EQ(multiLine.value(), Value::boolean(false));
 }
 
 } // namespace
