@@ -31,13 +31,14 @@ template <MemberType T> auto fromValue(const Value& v) {
         static_assert(T == MemberType::I2, "no conversion for this member type");
 }
 
-template <MemberType T, typename X> Value toValue(const X& x) {
+// Takes what a getter returned by value, so a text read is moved into the Value, not copied.
+template <MemberType T, typename X> Value toValue(X&& x) {
     if constexpr (T == MemberType::OleColor)
         return Value(static_cast<std::int32_t>(x));
     else if constexpr (T == MemberType::Bool)
         return Value::boolean(x != 0);
     else
-        return Value(x);
+        return Value(std::forward<X>(x));
 }
 
 template <class C, MemberType T, auto Get> ErrorOr<Value> memberGet(Control& c) {

@@ -126,7 +126,8 @@ template <typename Int> ErrorOr<Int> toInteger(const Value& v) {
     double d = TRY(numeric(v));
     // Automation rounds halves to the even neighbour.
     double r = std::nearbyint(d);
-    if (r < static_cast<double>(std::numeric_limits<Int>::min()) ||
+    // A single that is not a number fits no integer.
+    if (std::isnan(r) || r < static_cast<double>(std::numeric_limits<Int>::min()) ||
         r > static_cast<double>(std::numeric_limits<Int>::max()))
         return Error::overflow();
     return static_cast<Int>(r);

@@ -355,7 +355,8 @@ ErrorOr<void> HeadlessPictureBox::mouseMove(std::int16_t button, std::int16_t sh
     return events_ ? events_->MouseMove(button, shift, x, y) : ErrorOr<void>();
 }
 std::string HeadlessPictureBox::describe() const {
-    return Constituent::describe() + " backcolor=" + colour(backColor_);
+    return Constituent::describe() + " backcolor=" + colour(backColor_) +
+           " forecolor=" + colour(foreColor_);
 }
 
 HeadlessImage::HeadlessImage(HeadlessSurface& owner, const ImageDesign& d)
