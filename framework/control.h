@@ -31,6 +31,15 @@ protected:
     template <typename C> friend ErrorOr<std::unique_ptr<C>> createControl(Site);
 
     Container& container() const { return site_.container; }
+
+    // The setter protocol of a forwarded property: assign the constituent's property, then tell
+    // the container; when the assignment fails the container hears nothing.
+    template <typename Part, typename A, typename T>
+    ErrorOr<void> assignThenNotify(Part& part, ErrorOr<void> (Part::*setter)(A), T&& value,
+                                   std::u16string_view name) {
+        TRY((part.*setter)(std::forward<T>(value)));
+        return container().PropertyChanged(name);
+    }
     Runtime& runtime() const { return site_.runtime; }
     Shell& shell() const { return site_.shell; }
 

@@ -10,74 +10,68 @@ ErrorOr<void> WrappedText::createConstituents() {
     return {};
 }
 
-template <typename T, typename A>
-ErrorOr<void> WrappedText::forward(ErrorOr<void> (TextBox::*setter)(A), T value,
-                                   std::u16string_view name) {
-    TRY((Text1().*setter)(value));
-    return container().PropertyChanged(name);
-}
-
 // ---- forwarded properties -------------------------------------------------------------------
 
 ErrorOr<std::int16_t> WrappedText::Alignment() {
     return Text1().Alignment();
 }
 ErrorOr<void> WrappedText::setAlignment(std::int16_t New_Alignment) {
-    return forward(&TextBox::setAlignment, New_Alignment, u"Alignment");
+    return assignThenNotify(Text1(), &TextBox::setAlignment, New_Alignment, u"Alignment");
 }
 ErrorOr<Colour> WrappedText::BackColor() {
     return Text1().BackColor();
 }
 ErrorOr<void> WrappedText::setBackColor(Colour New_BackColor) {
-    return forward(&TextBox::setBackColor, New_BackColor, u"BackColor");
+    return assignThenNotify(Text1(), &TextBox::setBackColor, New_BackColor, u"BackColor");
 }
 ErrorOr<std::int16_t> WrappedText::BorderStyle() {
     return Text1().BorderStyle();
 }
 ErrorOr<void> WrappedText::setBorderStyle(std::int16_t New_BorderStyle) {
-    return forward(&TextBox::setBorderStyle, New_BorderStyle, u"BorderStyle");
+    return assignThenNotify(Text1(), &TextBox::setBorderStyle, New_BorderStyle, u"BorderStyle");
 }
 ErrorOr<VBool> WrappedText::Enabled() {
     return Text1().Enabled();
 }
 ErrorOr<void> WrappedText::setEnabled(VBool New_Enabled) {
-    return forward(&TextBox::setEnabled, New_Enabled, u"Enabled");
+    return assignThenNotify(Text1(), &TextBox::setEnabled, New_Enabled, u"Enabled");
 }
 ErrorOr<FontRef> WrappedText::Font() {
     return Text1().Font();
 }
 ErrorOr<void> WrappedText::setFont(FontRef New_Font) {
-    return forward(&TextBox::setFont, std::move(New_Font), u"Font");
+    return assignThenNotify(Text1(), &TextBox::setFont, std::move(New_Font), u"Font");
 }
 ErrorOr<Colour> WrappedText::ForeColor() {
     return Text1().ForeColor();
 }
 ErrorOr<void> WrappedText::setForeColor(Colour New_ForeColor) {
-    return forward(&TextBox::setForeColor, New_ForeColor, u"ForeColor");
+    return assignThenNotify(Text1(), &TextBox::setForeColor, New_ForeColor, u"ForeColor");
 }
 ErrorOr<VBool> WrappedText::Locked() {
     return Text1().Locked();
 }
 ErrorOr<void> WrappedText::setLocked(VBool New_Locked) {
-    return forward(&TextBox::setLocked, New_Locked, u"Locked");
+    return assignThenNotify(Text1(), &TextBox::setLocked, New_Locked, u"Locked");
 }
 ErrorOr<std::int32_t> WrappedText::MaxLength() {
     return Text1().MaxLength();
 }
 ErrorOr<void> WrappedText::setMaxLength(std::int32_t New_MaxLength) {
-    return forward(&TextBox::setMaxLength, New_MaxLength, u"MaxLength");
+    return assignThenNotify(Text1(), &TextBox::setMaxLength, New_MaxLength, u"MaxLength");
 }
 ErrorOr<PictureRef> WrappedText::MouseIcon() {
     return Text1().MouseIcon();
 }
 ErrorOr<void> WrappedText::setMouseIcon(PictureRef New_MouseIcon) {
-    return forward(&TextBox::setMouseIcon, std::move(New_MouseIcon), u"MouseIcon");
+    return assignThenNotify(Text1(), &TextBox::setMouseIcon, std::move(New_MouseIcon),
+                            u"MouseIcon");
 }
 ErrorOr<std::int16_t> WrappedText::MousePointer() {
     return Text1().MousePointer();
 }
 ErrorOr<void> WrappedText::setMousePointer(std::int16_t New_MousePointer) {
-    return forward(&TextBox::setMousePointer, New_MousePointer, u"MousePointer");
+    return assignThenNotify(Text1(), &TextBox::setMousePointer, New_MousePointer, u"MousePointer");
 }
 ErrorOr<VBool> WrappedText::MultiLine() {
     return Text1().MultiLine();
@@ -86,7 +80,7 @@ ErrorOr<std::u16string> WrappedText::PasswordChar() {
     return Text1().PasswordChar();
 }
 ErrorOr<void> WrappedText::setPasswordChar(std::u16string_view New_PasswordChar) {
-    return forward(&TextBox::setPasswordChar, New_PasswordChar, u"PasswordChar");
+    return assignThenNotify(Text1(), &TextBox::setPasswordChar, New_PasswordChar, u"PasswordChar");
 }
 ErrorOr<std::int16_t> WrappedText::ScrollBars() {
     return Text1().ScrollBars();
@@ -95,31 +89,31 @@ ErrorOr<std::int32_t> WrappedText::SelLength() {
     return Text1().SelLength();
 }
 ErrorOr<void> WrappedText::setSelLength(std::int32_t New_SelLength) {
-    return forward(&TextBox::setSelLength, New_SelLength, u"SelLength");
+    return assignThenNotify(Text1(), &TextBox::setSelLength, New_SelLength, u"SelLength");
 }
 ErrorOr<std::int32_t> WrappedText::SelStart() {
     return Text1().SelStart();
 }
 ErrorOr<void> WrappedText::setSelStart(std::int32_t New_SelStart) {
-    return forward(&TextBox::setSelStart, New_SelStart, u"SelStart");
+    return assignThenNotify(Text1(), &TextBox::setSelStart, New_SelStart, u"SelStart");
 }
 ErrorOr<std::u16string> WrappedText::SelText() {
     return Text1().SelText();
 }
 ErrorOr<void> WrappedText::setSelText(std::u16string_view New_SelText) {
-    return forward(&TextBox::setSelText, New_SelText, u"SelText");
+    return assignThenNotify(Text1(), &TextBox::setSelText, New_SelText, u"SelText");
 }
 ErrorOr<std::u16string> WrappedText::Text() {
     return Text1().Text();
 }
 ErrorOr<void> WrappedText::setText(std::u16string_view New_Text) {
-    return forward(&TextBox::setText, New_Text, u"Text");
+    return assignThenNotify(Text1(), &TextBox::setText, New_Text, u"Text");
 }
 ErrorOr<std::u16string> WrappedText::ToolTipText() {
     return Text1().ToolTipText();
 }
 ErrorOr<void> WrappedText::setToolTipText(std::u16string_view New_ToolTipText) {
-    return forward(&TextBox::setToolTipText, New_ToolTipText, u"ToolTipText");
+    return assignThenNotify(Text1(), &TextBox::setToolTipText, New_ToolTipText, u"ToolTipText");
 }
 
 // ---- container handlers ---------------------------------------------------------------------

@@ -119,9 +119,6 @@ protected:
     ErrorOr<void> plainLayout();
 
 private:
-    template <typename T, typename A>
-    ErrorOr<void> forward(ErrorOr<void> (TextBox::*setter)(A), T value, std::u16string_view name);
-
     class Text1Events final : public TextBoxEvents {
     public:
         explicit Text1Events(WrappedText& c) : c_(c) {}

@@ -56,13 +56,6 @@ constexpr PersistedKey kKeys[] = {
         u"ToolTipText", {KeyDefault::EmptyString}),
 };
 
-template <typename T, typename A>
-ErrorOr<void> forward(Label& label, Container& container, ErrorOr<void> (Label::*setter)(A),
-                      T value, std::u16string_view name) {
-    TRY((label.*setter)(std::move(value)));
-    return container.PropertyChanged(name);
-}
-
 } // namespace
 
 const ControlClass HoraAtual::Class{u"HoraAtual", kMembers, kEvents, kKeys, MinWidth, MinHeight};
@@ -96,39 +89,37 @@ ErrorOr<Colour> HoraAtual::BackColor() {
     return Label1().BackColor();
 }
 ErrorOr<void> HoraAtual::setBackColor(Colour New_BackColor) {
-    return forward(Label1(), container(), &Label::setBackColor, New_BackColor, u"BackColor");
+    return assignThenNotify(Label1(), &Label::setBackColor, New_BackColor, u"BackColor");
 }
 ErrorOr<FontRef> HoraAtual::Font() {
     return Label1().Font();
 }
 ErrorOr<void> HoraAtual::setFont(FontRef New_Font) {
-    return forward(Label1(), container(), &Label::setFont, std::move(New_Font), u"Font");
+    return assignThenNotify(Label1(), &Label::setFont, std::move(New_Font), u"Font");
 }
 ErrorOr<Colour> HoraAtual::ForeColor() {
     return Label1().ForeColor();
 }
 ErrorOr<void> HoraAtual::setForeColor(Colour New_ForeColor) {
-    return forward(Label1(), container(), &Label::setForeColor, New_ForeColor, u"ForeColor");
+    return assignThenNotify(Label1(), &Label::setForeColor, New_ForeColor, u"ForeColor");
 }
 ErrorOr<PictureRef> HoraAtual::MouseIcon() {
     return Label1().MouseIcon();
 }
 ErrorOr<void> HoraAtual::setMouseIcon(PictureRef New_MouseIcon) {
-    return forward(Label1(), container(), &Label::setMouseIcon, std::move(New_MouseIcon),
-                   u"MouseIcon");
+    return assignThenNotify(Label1(), &Label::setMouseIcon, std::move(New_MouseIcon), u"MouseIcon");
 }
 ErrorOr<std::int16_t> HoraAtual::MousePointer() {
     return Label1().MousePointer();
 }
 ErrorOr<void> HoraAtual::setMousePointer(std::int16_t New_MousePointer) {
-    return forward(Label1(), container(), &Label::setMousePointer, New_MousePointer,
-                   u"MousePointer");
+    return assignThenNotify(Label1(), &Label::setMousePointer, New_MousePointer, u"MousePointer");
 }
 ErrorOr<std::u16string> HoraAtual::ToolTipText() {
     return Label1().ToolTipText();
 }
 ErrorOr<void> HoraAtual::setToolTipText(std::u16string_view New_ToolTipText) {
-    return forward(Label1(), container(), &Label::setToolTipText, New_ToolTipText, u"ToolTipText");
+    return assignThenNotify(Label1(), &Label::setToolTipText, New_ToolTipText, u"ToolTipText");
 }
 
 // ---- handlers -------------------------------------------------------------------------------
