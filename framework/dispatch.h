@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -53,30 +54,28 @@ struct DispatchError : Error {
 class [[nodiscard]] InvokeResult {
 public:
     InvokeResult(Value value) : result_(std::move(value)) {}
-    InvokeResult(DispatchError error) : error_(std::move(error)), failed_(true) {}
+    InvokeResult(DispatchError error) : error_(std::make_unique<DispatchError>(std::move(error))) {}
     // Holds what a member's procedure returns, built in place: a read hands its value on without
     // one more copy, and a failure becomes the member's exception.
     template <typename Call>
     InvokeResult(std::in_place_t, Call&& call) : result_(std::forward<Call>(call)()) {
-        if (result_.isError()) {
-            error_ = DispatchError::memberFailed(result_.releaseError());
-            failed_ = true;
-        }
+        if (result_.isError())
+            error_ = std::make_unique<DispatchError>(
+                DispatchError::memberFailed(result_.releaseError()));
     }
 
-    bool isError() const { return failed_; }
-    explicit operator bool() const { return !failed_; }
+    bool isError() const { return error_ != nullptr; }
+    explicit operator bool() const { return !error_; }
     const Value& value() const& { return result_.value(); }
     Value releaseValue() { return result_.releaseValue(); }
-    const DispatchError& error() const { return error_; }
-    DispatchError releaseError() { return std::move(error_); }
+    const DispatchError& error() const { return *error_; }
+    DispatchError releaseError() { return std::move(*error_); }
 
 private:
-    // The value; an empty one when the call was refused, so that a refusal costs no second
-    // error beside the DispatchError.
+    // The value; an empty one when the call was refused.
     ErrorOr<Value> result_{Value()};
-    DispatchError error_; // empty unless the call failed
-    bool failed_ = false;
+    // Held apart, so that a successful call carries no room for a failure.
+    std::unique_ptr<DispatchError> error_;
 };
 
 // Look-ups in one class's tables.
