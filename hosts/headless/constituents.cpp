@@ -296,15 +296,7 @@ ErrorOr<void> HeadlessLabel::dblClick() {
 }
 ErrorOr<void> HeadlessLabel::mouse(int what, std::int16_t button, std::int16_t shift, float x,
                                    float y) {
-    if (!events_) return {};
-    switch (what) {
-    case 0:
-        return events_->MouseDown(button, shift, x, y);
-    case 1:
-        return events_->MouseMove(button, shift, x, y);
-    default:
-        return events_->MouseUp(button, shift, x, y);
-    }
+    return deliverMouse(events_, what, button, shift, x, y);
 }
 std::string HeadlessLabel::describe() const {
     return Constituent::describe() + " caption=" + quote(caption_) +

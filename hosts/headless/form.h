@@ -52,6 +52,21 @@ protected:
 
 enum class EditSource { Typed, Pasted, Assigned };
 
+// A mouse message (0 down, 1 move, 2 up) to a sink that has the three mouse events.
+template <typename Events>
+ErrorOr<void> deliverMouse(Events* events, int what, std::int16_t button, std::int16_t shift,
+                           float x, float y) {
+    if (!events) return {};
+    switch (what) {
+    case 0:
+        return events->MouseDown(button, shift, x, y);
+    case 1:
+        return events->MouseMove(button, shift, x, y);
+    default:
+        return events->MouseUp(button, shift, x, y);
+    }
+}
+
 class HeadlessTextBox final : public TextBox, public Constituent {
 public:
     HeadlessTextBox(HeadlessSurface&, const TextBoxDesign&, TextBoxEvents*);

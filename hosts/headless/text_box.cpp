@@ -321,15 +321,7 @@ ErrorOr<void> HeadlessTextBox::paste(std::u16string_view text) {
 
 ErrorOr<void> HeadlessTextBox::mouse(int what, std::int16_t button, std::int16_t shift, float x,
                                      float y) {
-    if (!events_) return {};
-    switch (what) {
-    case 0:
-        return events_->MouseDown(button, shift, x, y);
-    case 1:
-        return events_->MouseMove(button, shift, x, y);
-    default:
-        return events_->MouseUp(button, shift, x, y);
-    }
+    return deliverMouse(events_, what, button, shift, x, y);
 }
 
 ErrorOr<void> HeadlessTextBox::click(float x, float y) {
