@@ -173,10 +173,13 @@ ErrorOr<void> WrappedText::Text1_MouseUp(std::int16_t& Button, std::int16_t& Shi
 }
 
 ErrorOr<void> WrappedText::convertKeyCase(std::int16_t& KeyAscii, Case c) {
-    auto character = TRY(runtime().Chr(KeyAscii));
+    // Each result is used where it stands rather than moved out: this runs on every keystroke.
+    auto character = runtime().Chr(KeyAscii);
+    if (character.isError()) return character.releaseError();
     auto converted =
-        c == Case::Upper ? TRY(runtime().UCase(character)) : TRY(runtime().LCase(character));
-    KeyAscii = TRY(runtime().Asc(converted));
+        c == Case::Upper ? runtime().UCase(character.value()) : runtime().LCase(character.value());
+    if (converted.isError()) return converted.releaseError();
+    KeyAscii = TRY(runtime().Asc(converted.value()));
     return {};
 }
 
