@@ -351,5 +351,19 @@ TEST(UrlTextWithMailText, AFailedLaunchCheckTakingTheFocusBackDoesNotSetOffAMail
     EXPECT_EQ(form.focusName(), "m.Text1");
 }
 
+TEST(UrlTextWithMailText, APressInterruptedByAMailCheckLosesItsClick) {
+    HeadlessForm form;
+    ASSERT_TRUE(form.add<MailText>(u"m"));
+    ASSERT_TRUE(form.add<UrlText>(u"u"));
+    ASSERT_OK(form.type(u"u", u"http://x.org"));
+    ASSERT_OK(form.type(u"m", u"sem-arroba"));
+    // Pressing the launch button takes the focus from the failing mail box, whose check shows
+    // its message and takes the focus back: the press is broken and nothing is launched.
+    ASSERT_OK(form.click(u"u", u"Command1"));
+    EXPECT_EQ(form.runtime().messageBoxes.size(), 1u);
+    EXPECT_TRUE(form.shell().requests.empty());
+    EXPECT_EQ(form.focusName(), "m.Text1");
+}
+
 } // namespace
 } // namespace tessivra::testing

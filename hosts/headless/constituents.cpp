@@ -69,7 +69,12 @@ ErrorOr<void> HeadlessCommandButton::setLeft(Twips v) {
 }
 ErrorOr<void> HeadlessCommandButton::click() {
     if (!enabled_) return {};
-    if (form().focused() != this && tabStop_) TRY(form().moveFocus(this));
+    if (form().focused() != this && tabStop_) {
+        TRY(form().moveFocus(this));
+        // A handler that took the focus elsewhere while the button was being pressed (a box
+        // checking its text and showing a message) breaks the press: a desktop loses that click.
+        if (form().focused() != this) return {};
+    }
     return events_ ? events_->Click() : ErrorOr<void>();
 }
 std::string HeadlessCommandButton::describe() const {
