@@ -2,7 +2,7 @@
 # Installs what building and testing Tessivra needs on Debian 12. Safe to run again.
 set -euo pipefail
 packages=(g++ cmake make pkg-config libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
-          nlohmann-json3-dev clang clang-format libclang-rt-14-dev)
+          nlohmann-json3-dev clang clang-format libclang-rt-14-dev python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
