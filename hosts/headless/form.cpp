@@ -1,5 +1,7 @@
 #include "hosts/headless/form.h"
 
+#include "framework/dispatch.h"
+
 #include <algorithm>
 
 namespace tessivra::headless {
@@ -64,10 +66,7 @@ ErrorOr<void> HeadlessContainer::RaiseEvent(DispId id, EventArgs args) {
     FAULT("RaiseEvent");
     if (form_.journal().enabled) {
         std::string line = "event " + toUtf8(name_) + " ";
-        const EventInfo* info = nullptr;
-        if (control_)
-            for (const auto& e : control_->controlClass().events)
-                if (e.id == id) info = &e;
+        const EventInfo* info = control_ ? eventById(control_->controlClass(), id) : nullptr;
         line += info ? toUtf8(info->name) : std::to_string(id);
         for (std::size_t i = 0; i < args.size(); ++i) {
             std::string pname = info && i < info->params.size() ? toUtf8(info->params[i].name)
@@ -225,12 +224,12 @@ HeadlessWindow* HeadlessForm::window(std::u16string_view name) const {
 
 // ---- focus ----------------------------------------------------------------------------------
 
-std::vector<Constituent*> HeadlessForm::tabOrder() const {
+std::vector<Constituent*> HeadlessForm::tabOrder(const Constituent* alsoHere) const {
     std::vector<Constituent*> order;
     for (const auto& s : sites_) {
         std::vector<Constituent*> mine;
         for (const auto& p : s->constituents())
-            if (p->takesFocus()) mine.push_back(p.get());
+            if (p->takesFocus() || p.get() == alsoHere) mine.push_back(p.get());
         std::stable_sort(mine.begin(), mine.end(),
                          [](auto* a, auto* b) { return a->tabIndex() < b->tabIndex(); });
         order.insert(order.end(), mine.begin(), mine.end());
@@ -276,33 +275,27 @@ ErrorOr<void> HeadlessForm::moveFocus(Constituent* target) {
     return result;
 }
 
+Constituent* HeadlessForm::nextInTabOrder(const Constituent* from) const {
+    auto order = tabOrder(from);
+    auto at = std::find(order.begin(), order.end(), from);
+    if (at == order.end()) return order.empty() ? nullptr : order.front();
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        Constituent* next =
+            order[(static_cast<std::size_t>(at - order.begin()) + i) % order.size()];
+        if (next->takesFocus()) return next;
+    }
+    return nullptr;
+}
+
 ErrorOr<void> HeadlessForm::focusNext() {
-    auto order = tabOrder();
-    if (order.empty()) return {};
-    auto it = std::find(order.begin(), order.end(), focused_);
-    std::size_t next =
-        it == order.end() ? 0 : (static_cast<std::size_t>(it - order.begin()) + 1) % order.size();
-    return moveFocus(order[next]);
+    if (auto* next = nextInTabOrder(focused_)) return moveFocus(next);
+    return {};
 }
 
 ErrorOr<void> HeadlessForm::focusLeaving(Constituent* leaving) {
     if (focused_ != leaving) return {};
-    // The focus moves on as Tab would: to the next constituent after the one leaving that can
-    // take it, in the form's tab order.
-    std::vector<Constituent*> all;
-    for (const auto& s : sites_) {
-        std::vector<Constituent*> mine;
-        for (const auto& p : s->constituents())
-            if (p->takesFocus() || p.get() == leaving) mine.push_back(p.get());
-        std::stable_sort(mine.begin(), mine.end(),
-                         [](auto* a, auto* b) { return a->tabIndex() < b->tabIndex(); });
-        all.insert(all.end(), mine.begin(), mine.end());
-    }
-    auto at = std::find(all.begin(), all.end(), leaving);
-    for (std::size_t i = 1; at != all.end() && i < all.size(); ++i) {
-        Constituent* next = all[(static_cast<std::size_t>(at - all.begin()) + i) % all.size()];
-        if (next->takesFocus()) return moveFocus(next);
-    }
+    // The focus moves on as Tab would.
+    if (auto* next = nextInTabOrder(leaving)) return moveFocus(next);
     // Nothing else can take the focus: the form keeps none.
     focused_ = nullptr;
     journal_.add("focus (none)");

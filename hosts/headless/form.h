@@ -487,7 +487,11 @@ public:
 
 private:
     Constituent* constituent(std::u16string_view control, std::u16string_view part) const;
-    std::vector<Constituent*> tabOrder() const;
+    // The constituents that can take the focus, in tab order, with `alsoHere` kept in its place
+    // even when it cannot.
+    std::vector<Constituent*> tabOrder(const Constituent* alsoHere = nullptr) const;
+    // The next after `from` that can take the focus, the first when `from` is null, or null.
+    Constituent* nextInTabOrder(const Constituent* from) const;
 
     Journal journal_;
     FaultPlan faults_;

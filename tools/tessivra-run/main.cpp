@@ -10,13 +10,14 @@
 int main(int argc, char** argv) {
     tessivra::headless::RuntimeSettings settings;
     const char* file = nullptr;
+    bool strict = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--locale") == 0 && i + 1 < argc)
             settings.locale = argv[++i];
         else if (std::strcmp(argv[i], "--codepage") == 0 && i + 1 < argc)
             settings.codePage = argv[++i];
         else if (std::strcmp(argv[i], "--strict") == 0)
-            continue;
+            strict = true;
         else if (argv[i][0] == '-' && argv[i][1] != '\0') {
             std::cerr
                 << "usage: tessivra-run [--locale TAG] [--codepage NAME] [--strict] [SCRIPT]\n";
@@ -24,10 +25,6 @@ int main(int argc, char** argv) {
         } else
             file = argv[i];
     }
-    bool strict = false;
-    for (int i = 1; i < argc; ++i)
-        strict = strict || std::strcmp(argv[i], "--strict") == 0;
-
     tessivra::run::Script script(std::cout, settings);
     int failures;
     if (file && std::strcmp(file, "-") != 0) {

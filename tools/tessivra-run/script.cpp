@@ -62,6 +62,15 @@ ErrorOr<Value> invoke(Dispatcher& d, DispId id, InvokeKind kind, std::span<const
     return Error{e.code, e.description};
 }
 
+// A class of the library by its ProgId or by its name alone.
+ErrorOr<const ControlClassInfo*> findClass(const std::string& name) {
+    const ControlClassInfo* info = ControlClassTable::findByProgId(name);
+    if (!info) info = ControlClassTable::findByProgId("Tessivra." + name);
+    if (!info)
+        return Error{errc::ClassNotAvailable, u"no class " + fromUtf8(name) + u" in the library"};
+    return info;
+}
+
 } // namespace
 
 ErrorOr<std::vector<std::string>> splitWords(const std::string& line) {
@@ -132,7 +141,7 @@ struct Script::Sink final : EventSink {
         const EventInfo* info = eventById(*cls, id);
         for (const auto& [name, value] : it->second)
             for (std::size_t i = 0; info && i < info->params.size() && i < args.size(); ++i)
-                if (lower(toUtf8(info->params[i].name)) == lower(name)) TRY(args[i].set(value));
+                if (namesMatch(info->params[i].name, fromUtf8(name))) TRY(args[i].set(value));
         return {};
     }
 };
@@ -227,12 +236,7 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
 
     if (cmd == "new") {
         TRY(need(3, "new NAME CLASS [BAG]"));
-        std::string cls = unquoted(w[2]);
-        const ControlClassInfo* info = ControlClassTable::findByProgId(cls);
-        if (!info) info = ControlClassTable::findByProgId("Tessivra." + cls);
-        if (!info)
-            return Error{errc::ClassNotAvailable,
-                         u"no class " + fromUtf8(cls) + u" in the library"};
+        const ControlClassInfo* info = TRY(findClass(unquoted(w[2])));
         if (!info->isAvailable())
             return Error{errc::ClassNotAvailable, u"ActiveX component can't create object: " +
                                                       fromUtf8(std::string(info->ProgId))};
@@ -433,12 +437,10 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
     }
     if (cmd == "members") {
         TRY(need(2, "members CLASS"));
-        std::string name = unquoted(w[1]);
-        const ControlClassInfo* info = ControlClassTable::findByProgId(name);
-        if (!info) info = ControlClassTable::findByProgId("Tessivra." + name);
-        if (!info || !info->Class)
+        const ControlClassInfo* info = TRY(findClass(unquoted(w[1])));
+        if (!info->Class)
             return Error{errc::ClassNotAvailable,
-                         u"no class " + fromUtf8(name) + u" in the library"};
+                         u"no member table for " + fromUtf8(std::string(info->ProgId))};
         auto hex = [](DispId id) {
             char buf[16];
             std::snprintf(buf, sizeof buf, "0x%08X", static_cast<std::uint32_t>(id));
