@@ -12,21 +12,16 @@ namespace {
 const std::u16string kPrompt = u"O endere\u00e7o est\u00e1 incorreto!\r\rProv\u00e1veis "
                                u"problemas:\rEst\u00e1 faltando ''@'' e/ou ''.''";
 
-class MailTextTest : public ::testing::Test {
+class MailTextTest : public PlacedTextControl<MailText> {
 protected:
+    MailTextTest() : PlacedTextControl(u"m1") {}
     void SetUp() override {
-        form.journal().enabled = true;
-        auto c = form.add<MailText>(u"m1");
-        ASSERT_FALSE(c.isError());
-        box = c.value();
-        ASSERT_OK(form.place(u"m1"));
-        form.container(u"m1")->sink = &sink;
-        text1 = form.container(u"m1")->find<HeadlessTextBox>(u"Text1");
+        PlacedTextControl::SetUp();
+        if (HasFatalFailure()) return;
         // Somewhere to go when the user leaves the box.
         ASSERT_TRUE(form.add<TextoEmMaiusculo>(u"next"));
         form.journal().clear();
     }
-    std::u16string text() const { return text1->text(); }
     const std::vector<headless::MessageBoxRecord>& messages() {
         return form.runtime().messageBoxes;
     }
@@ -36,11 +31,6 @@ protected:
         ASSERT_OK(form.focus(u"m1"));
         ASSERT_OK(form.focus(u"next"));
     }
-
-    HeadlessForm form;
-    MailText* box = nullptr;
-    HeadlessTextBox* text1 = nullptr;
-    HandlerSink sink;
 };
 
 TEST_F(MailTextTest, LeavingAnEmptyBoxShowsNothingAndTheFocusGoesWhereTheUserSentIt) {

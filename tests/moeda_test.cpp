@@ -7,32 +7,22 @@ namespace tessivra::testing {
 namespace {
 
 // A Moeda "m" beside another box "next" that takes the focus when it leaves.
-class MoedaTest : public ::testing::Test {
+class MoedaTest : public PlacedTextControl<Moeda> {
 protected:
-    explicit MoedaTest(headless::RuntimeSettings settings = {}) : form(std::move(settings)) {}
+    explicit MoedaTest(headless::RuntimeSettings settings = {})
+        : PlacedTextControl(u"m", std::move(settings)) {}
     void SetUp() override {
-        form.journal().enabled = true;
-        auto c = form.add<Moeda>(u"m");
-        ASSERT_FALSE(c.isError());
-        box = c.value();
-        ASSERT_OK(form.place(u"m"));
+        PlacedTextControl::SetUp();
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(form.add<TextoEmMinusculo>(u"next"));
-        form.container(u"m")->sink = &sink;
-        text1 = form.container(u"m")->find<HeadlessTextBox>(u"Text1");
         form.journal().clear();
     }
     ErrorOr<void> enter() { return form.focus(u"m"); }
     ErrorOr<void> leave() { return form.focus(u"next"); }
-    std::u16string text() const { return text1->text(); }
     long changes() {
         const auto& lines = form.journal().lines;
         return std::count(lines.begin(), lines.end(), "event m Change");
     }
-
-    HeadlessForm form;
-    Moeda* box = nullptr;
-    HeadlessTextBox* text1 = nullptr;
-    HandlerSink sink;
 };
 
 TEST_F(MoedaTest, EnteringShowsTwoDecimalsAndLeavingAddsTheThousandsSeparators) {

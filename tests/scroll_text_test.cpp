@@ -7,20 +7,15 @@ namespace {
 
 using headless::HeadlessVScrollBar;
 
-class ScrollTextTest : public ::testing::Test {
+class ScrollTextTest : public PlacedTextControl<ScrollText> {
 protected:
+    ScrollTextTest() : PlacedTextControl(u"s") {}
     void SetUp() override {
-        form.journal().enabled = true;
-        auto c = form.add<ScrollText>(u"s");
-        ASSERT_FALSE(c.isError());
-        box = c.value();
-        ASSERT_OK(form.place(u"s"));
-        form.container(u"s")->sink = &sink;
-        text1 = form.container(u"s")->find<HeadlessTextBox>(u"Text1");
-        bar = form.container(u"s")->find<HeadlessVScrollBar>(u"VScroll1");
+        PlacedTextControl::SetUp();
+        if (HasFatalFailure()) return;
+        bar = site()->find<HeadlessVScrollBar>(u"VScroll1");
         form.journal().clear();
     }
-    std::u16string text() const { return text1->text(); }
     const std::vector<std::u16string>& notices() { return form.container(u"s")->notices; }
     ErrorOr<void> down(int n = 1) { return form.scroll(u"s", true, n); }
     ErrorOr<void> up(int n = 1) { return form.scroll(u"s", false, n); }
@@ -30,11 +25,7 @@ protected:
         return std::count(lines.begin(), lines.end(), "event s Change");
     }
 
-    HeadlessForm form;
-    ScrollText* box = nullptr;
-    HeadlessTextBox* text1 = nullptr;
     HeadlessVScrollBar* bar = nullptr;
-    HandlerSink sink;
 };
 
 TEST_F(ScrollTextTest, ANewBoxShowsZeroAndTheBottomArrowCountsUpTheTopArrowDown) {

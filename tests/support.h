@@ -24,6 +24,33 @@ public:
     }
 };
 
+// A form holding one text control under `name`, placed, its events going to `sink`; derived
+// fixtures add what else they need in SetUp and then clear the journal.
+template <typename C> class PlacedTextControl : public ::testing::Test {
+protected:
+    explicit PlacedTextControl(std::u16string controlName, headless::RuntimeSettings settings = {})
+        : form(std::move(settings)), name(std::move(controlName)) {}
+
+    void SetUp() override {
+        form.journal().enabled = true;
+        auto c = form.add<C>(name);
+        ASSERT_FALSE(c.isError());
+        box = c.value();
+        auto placed = form.place(name);
+        ASSERT_FALSE(placed.isError());
+        site()->sink = &sink;
+        text1 = site()->template find<HeadlessTextBox>(u"Text1");
+    }
+    headless::HeadlessContainer* site() const { return form.container(name); }
+    std::u16string text() const { return text1->text(); }
+
+    HeadlessForm form;
+    std::u16string name;
+    C* box = nullptr;
+    HeadlessTextBox* text1 = nullptr;
+    HandlerSink sink;
+};
+
 inline std::u16string u(std::string_view s) {
     return fromUtf8(s);
 }

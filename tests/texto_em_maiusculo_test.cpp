@@ -5,24 +5,14 @@
 namespace tessivra::testing {
 namespace {
 
-class TextoEmMaiusculoTest : public ::testing::Test {
+class TextoEmMaiusculoTest : public PlacedTextControl<TextoEmMaiusculo> {
 protected:
+    TextoEmMaiusculoTest() : PlacedTextControl(u"t1") {}
     void SetUp() override {
-        form.journal().enabled = true;
-        auto c = form.add<TextoEmMaiusculo>(u"t1");
-        ASSERT_FALSE(c.isError());
-        box = c.value();
-        ASSERT_OK(form.place(u"t1"));
-        form.container(u"t1")->sink = &sink;
-        text1 = form.container(u"t1")->find<HeadlessTextBox>(u"Text1");
+        PlacedTextControl::SetUp();
+        if (HasFatalFailure()) return;
         form.journal().clear();
     }
-    std::u16string text() const { return text1->text(); }
-
-    HeadlessForm form;
-    TextoEmMaiusculo* box = nullptr;
-    HeadlessTextBox* text1 = nullptr;
-    HandlerSink sink;
 };
 
 TEST_F(TextoEmMaiusculoTest, TypedLettersArriveInUpperCaseWhileAssignedAndPastedTextKeepsItsCase) {

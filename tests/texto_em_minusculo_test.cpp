@@ -6,24 +6,14 @@
 namespace tessivra::testing {
 namespace {
 
-class TextoEmMinusculoTest : public ::testing::Test {
+class TextoEmMinusculoTest : public PlacedTextControl<TextoEmMinusculo> {
 protected:
+    TextoEmMinusculoTest() : PlacedTextControl(u"t1") {}
     void SetUp() override {
-        form.journal().enabled = true;
-        auto c = form.add<TextoEmMinusculo>(u"t1");
-        ASSERT_FALSE(c.isError());
-        box = c.value();
-        ASSERT_OK(form.place(u"t1"));
-        form.container(u"t1")->sink = &sink;
-        text1 = form.container(u"t1")->find<HeadlessTextBox>(u"Text1");
+        PlacedTextControl::SetUp();
+        if (HasFatalFailure()) return;
         form.journal().clear();
     }
-    std::u16string text() const { return text1->text(); }
-
-    HeadlessForm form;
-    TextoEmMinusculo* box = nullptr;
-    HeadlessTextBox* text1 = nullptr;
-    HandlerSink sink;
 };
 
 TEST_F(TextoEmMinusculoTest, TypedCapitalsArriveInLowerCaseWhileAssignedAndPastedTextKeepsItsCase) {

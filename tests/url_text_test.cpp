@@ -14,22 +14,17 @@ using headless::HeadlessCommandButton;
 const std::u16string kPrompt = u"O endere\u00e7o est\u00e1 incorreto!\r\rProv\u00e1veis "
                                u"problemas:\rEst\u00e1 faltando ''http://'' e/ou ''.''";
 
-class UrlTextTest : public ::testing::Test {
+class UrlTextTest : public PlacedTextControl<UrlText> {
 protected:
+    UrlTextTest() : PlacedTextControl(u"u1") {}
     void SetUp() override {
-        form.journal().enabled = true;
-        auto c = form.add<UrlText>(u"u1");
-        ASSERT_FALSE(c.isError());
-        box = c.value();
-        ASSERT_OK(form.place(u"u1"));
-        form.container(u"u1")->sink = &sink;
-        text1 = form.container(u"u1")->find<HeadlessTextBox>(u"Text1");
-        button = form.container(u"u1")->find<HeadlessCommandButton>(u"Command1");
+        PlacedTextControl::SetUp();
+        if (HasFatalFailure()) return;
+        button = site()->find<HeadlessCommandButton>(u"Command1");
         ASSERT_NE(button, nullptr);
         ASSERT_TRUE(form.add<TextoEmMaiusculo>(u"next"));
         form.journal().clear();
     }
-    std::u16string text() const { return text1->text(); }
     const std::vector<headless::MessageBoxRecord>& messages() {
         return form.runtime().messageBoxes;
     }
@@ -44,11 +39,7 @@ protected:
         ASSERT_OK(form.click(u"u1", u"Command1"));
     }
 
-    HeadlessForm form;
-    UrlText* box = nullptr;
-    HeadlessTextBox* text1 = nullptr;
     HeadlessCommandButton* button = nullptr;
-    HandlerSink sink;
 };
 
 TEST_F(UrlTextTest, TheBoxAndTheButtonSitSideBySideAndTheHeightEndsAtThreeHundredTwips) {
