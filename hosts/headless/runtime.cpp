@@ -2,7 +2,6 @@
 
 #include "hosts/headless/journal.h"
 
-
 #include <unicode/datefmt.h>
 #include <unicode/locid.h>
 #include <unicode/ucnv.h>
