@@ -19,14 +19,17 @@ public:
         return onLostFocus ? onLostFocus() : ErrorOr<void>();
     }
     std::function<ErrorOr<void>()> onLostFocus;
-    ErrorOr<void> KeyDown(std::int16_t& k, std::int16_t&) override {
-        return note("KeyDown " + std::to_string(k));
+    ErrorOr<void> KeyDown(std::int16_t& k, std::int16_t& shift) override {
+        TRY(note("KeyDown " + std::to_string(k)));
+        if (clearKeyDown) k = shift = 0;
+        return {};
     }
+    bool clearKeyDown = false; // a form's handler that sets KeyCode and Shift to 0
     ErrorOr<void> KeyPress(std::int16_t& k) override {
         return note("KeyPress " + std::to_string(k));
     }
-    ErrorOr<void> KeyUp(std::int16_t& k, std::int16_t&) override {
-        return note("KeyUp " + std::to_string(k));
+    ErrorOr<void> KeyUp(std::int16_t& k, std::int16_t& shift) override {
+        return note("KeyUp " + std::to_string(k) + (shift != 0 ? " shifted" : ""));
     }
 
 private:
@@ -77,6 +80,28 @@ TEST_F(HeadlessHostTest, ATypedKeyRunsKeyDownKeyPressInsertionChangeAndKeyUpInTh
     EXPECT_EQ(boxes->log, (std::vector<std::string>{"A GotFocus", "A KeyDown 88", "A KeyPress 120",
                                                     "A Change", "A KeyUp 88"}));
     EXPECT_EQ(a->text(), u"x");
+}
+
+// On a desktop the character comes from the key before the key-down handler runs, and the
+// release is its own message: clearing KeyCode in KeyDown neither cancels the character nor
+// reaches KeyUp, whether the key was typed or pressed by code. Only the editing keys, which
+// have no character, do what the handler left of them.
+TEST_F(HeadlessHostTest, ClearingKeyCodeInKeyDownKeepsTheCharacterAndTheReleasedKeysCode) {
+    boxes->first.clearKeyDown = true;
+    ASSERT_OK(form.type(u"f", u"xY"));
+    ASSERT_OK(form.key(u"f", 13));
+    ASSERT_OK(form.key(u"f", 8));
+    ASSERT_OK(form.key(u"f", 36)); // Home, cleared: the caret stays at the end
+    ASSERT_OK(form.key(u"f", 46)); // Delete, cleared: nothing to delete at the end anyway
+    EXPECT_EQ(boxes->log,
+              (std::vector<std::string>{
+                  "A GotFocus",         "A KeyDown 88", "A KeyPress 120", "A Change",
+                  "A KeyUp 88",         "A KeyDown 89", "A KeyPress 89",  "A Change",
+                  "A KeyUp 89 shifted", "A KeyDown 13", "A KeyPress 13",  "A KeyUp 13",
+                  "A KeyDown 8",        "A KeyPress 8", "A Change",       "A KeyUp 8",
+                  "A KeyDown 36",       "A KeyUp 36",   "A KeyDown 46",   "A KeyUp 46"}));
+    EXPECT_EQ(a->text(), u"x");
+    EXPECT_EQ(a->SelStart().value(), 1);
 }
 
 // Typing and pasting run through the same editing path: the same rows give the same text,
@@ -211,6 +236,11 @@ TEST_F(HeadlessHostTest, TheCodePageDecidesWhichCodesHaveACharacter) {
     EXPECT_EQ(rt.Asc(u"€").value(), 0x80);
     EXPECT_EQ(rt.Asc(u"").error().code, 5);
     EXPECT_EQ(rt.UCase(u"straße").value(), u"STRASSE");
+    // One character converts to one character of the code page, or stays.
+    EXPECT_EQ(rt.UCase(u"ß").value(), u"ß");
+    EXPECT_EQ(rt.UCase(u"µ").value(), u"µ");
+    EXPECT_EQ(rt.UCase(u"ÿ").value(), u"Ÿ");
+    EXPECT_EQ(rt.UCase(u"ß").value(), u"ß"); // the remembered answer is the same
     EXPECT_EQ(rt.LCase(u"ÀÉÎ").value(), u"àéî");
     EXPECT_EQ(rt.InStr(u"a@b.c", u".").value(), 4);
     EXPECT_EQ(rt.InStr(u"a@b", u".").value(), 0);

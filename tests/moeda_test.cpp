@@ -212,5 +212,24 @@ TEST_F(MoedaInPortugueseTest, TheDecimalCommaIsReadAndThePointSeparatesThousands
     EXPECT_EQ(text(), u"1234,50");
 }
 
+// India groups its own way (1,23,456.50); the display layout groups by threes, and entering the
+// box again must give the plain amount back rather than leave the separators to edit.
+class MoedaInIndiaTest : public MoedaTest {
+protected:
+    MoedaInIndiaTest() : MoedaTest(headless::RuntimeSettings{.locale = "en-IN"}) {}
+};
+
+TEST_F(MoedaInIndiaTest, TheDisplayLayoutGroupedByThreesReadsBackOnEntering) {
+    ASSERT_OK(box->setText(u"123456.5"));
+    ASSERT_OK(enter());
+    ASSERT_OK(leave());
+    EXPECT_EQ(text(), u"123,456.50");
+    ASSERT_OK(enter());
+    EXPECT_EQ(text(), u"123456.50");
+    ASSERT_OK(box->setText(u"+1,23,456.5")); // the locale's own layout, with a plus
+    ASSERT_OK(leave());
+    EXPECT_EQ(text(), u"123,456.50");
+}
+
 } // namespace
 } // namespace tessivra::testing

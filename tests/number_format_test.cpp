@@ -12,6 +12,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
 
 namespace tessivra::headless {
@@ -224,13 +225,24 @@ TEST(OtherLocales, LocaleNameMaySelectDigitsOrUseIcuSpelling) {
 // The plain reader and ICU's general one must read every text alike, or a text's layout would
 // depend on which of them answered. ICU's reader and formatter, driven directly, are the
 // reference for every short text over an alphabet of digits, separators, minus and blanks.
-void expectIcuReading(const char* locale, std::u16string_view alphabet) {
+// Where the locale groups otherwise than by threes, a text grouped by threes, which the display
+// layout writes, reads too: `threes` names a locale with the same symbols that groups by threes,
+// whose ICU reader is the reference where the locale's own refuses.
+void expectIcuReading(const char* locale, std::u16string_view alphabet,
+                      const char* threes = nullptr) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale icuLocale = icu::Locale::forLanguageTag(locale, status);
     std::unique_ptr<icu::NumberFormat> reader(
         icu::NumberFormat::createInstance(icuLocale, UNUM_DECIMAL, status));
     ASSERT_TRUE(U_SUCCESS(status));
     static_cast<icu::DecimalFormat*>(reader.get())->setParseNoExponent(true);
+    std::unique_ptr<icu::NumberFormat> threesReader;
+    if (threes) {
+        threesReader.reset(icu::NumberFormat::createInstance(
+            icu::Locale::forLanguageTag(threes, status), UNUM_DECIMAL, status));
+        ASSERT_TRUE(U_SUCCESS(status));
+        static_cast<icu::DecimalFormat*>(threesReader.get())->setParseNoExponent(true);
+    }
     const auto writer = icu::number::NumberFormatter::withLocale(icuLocale)
                             .precision(icu::number::Precision::fixedFraction(2))
                             .roundingMode(UNUM_ROUND_HALFUP)
@@ -249,6 +261,10 @@ void expectIcuReading(const char* locale, std::u16string_view alphabet) {
         icu::Formattable number;
         icu::ParsePosition position(0);
         reader->parse(trimmed, number, position);
+        if (position.getIndex() != trimmed.length() && threesReader) {
+            position = icu::ParsePosition(0);
+            threesReader->parse(trimmed, number, position);
+        }
         if (position.getIndex() != trimmed.length()) return text;
         UErrorCode error = U_ZERO_ERROR;
         const icu::UnicodeString out =
@@ -283,12 +299,73 @@ TEST(Reading, PlainReaderAgreesWithIcuPortuguese) {
     expectIcuReading("pt-BR", u"015,.- ");
 }
 TEST(Reading, PlainReaderAgreesWithIcuIndianGrouping) {
-    expectIcuReading("hi-IN", u"015,.- ");
+    expectIcuReading("hi-IN", u"015,.- ", "en-US");
 }
 // French groups with a narrow no-break space, itself white space, so the blanks trimmed at
 // either end and the separators read inside meet.
 TEST(Reading, PlainReaderAgreesWithIcuFrench) {
     expectIcuReading("fr-FR", u"05\u202f\u00a0,.-");
+}
+
+// Whatever either layout writes reads back, in the same locale, as the same amount, so that
+// leaving and entering the currency box never strands its text in the display layout. Amounts
+// of 1 to 20 integer digits, positive and negative, each with a half cent to round, over
+// locales grouping by threes, India's way, with a decimal comma, an apostrophe, a narrow
+// no-break space and their own digits. A leading plus reads as a sign.
+TEST(Reading, EveryLayoutReadsBackAsTheSameAmountInEveryLocale) {
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> digit(0, 9);
+    for (const char* locale : {"en-US", "en-IN", "hi-IN", "ta-IN", "bn-IN", "mr-IN", "pt-BR",
+                               "de-DE", "de-CH", "fr-FR", "sv-SE", "es-ES", "ar-EG", "fa-IR"}) {
+        NumberFormat format(locale);
+        // The decimal symbol as the layouts write it, to build amounts in the locale.
+        const std::u16string half = format.format(Value(0.5f), u"0.0").value();
+        ASSERT_EQ(half.size(), 3u) << locale;
+        const char16_t point = half[1];
+        std::vector<std::u16string> amounts{u"0", u"-0" + std::u16string(1, point) + u"004",
+                                            std::u16string(1, point) + u"005"};
+        for (int length = 1; length <= 20; ++length)
+            for (const bool negative : {false, true}) {
+                std::u16string amount = negative ? u"-" : u"";
+                amount += static_cast<char16_t>(u'1' + digit(random) % 9);
+                for (int i = 1; i < length; ++i)
+                    amount += static_cast<char16_t>(u'0' + digit(random));
+                amount += point;
+                amount += static_cast<char16_t>(u'0' + digit(random));
+                amount += static_cast<char16_t>(u'0' + digit(random));
+                amount += u'5';
+                amounts.push_back(amount);
+            }
+        for (const std::u16string& amount : amounts) {
+            const std::u16string editing = format.format(Value(amount), kEditing).value();
+            const std::u16string display = format.format(Value(amount), kDisplay).value();
+            const std::string where = std::string(locale) + " " + toUtf8(amount);
+            ASSERT_NE(editing, amount) << where; // the amount itself was read
+            for (const std::u16string& written : {editing, display}) {
+                EXPECT_EQ(format.format(Value(written), kEditing).value(), editing)
+                    << where << " from " << toUtf8(written);
+                EXPECT_EQ(format.format(Value(written), kDisplay).value(), display)
+                    << where << " from " << toUtf8(written);
+                if (written.front() != u'-') {
+                    EXPECT_EQ(format.format(Value(u"+" + written), kEditing).value(), editing)
+                        << where << " from +" << toUtf8(written);
+                }
+            }
+        }
+    }
+}
+
+TEST(Reading, APlusSignReadsAndTheIndianLayoutsBothRead) {
+    NumberFormat english("en-US");
+    EXPECT_EQ(edited(english, u"+1,234.5"), "1234.50");
+    EXPECT_EQ(edited(english, u" +7 "), "7.00");
+    for (std::u16string_view text : {u"+", u"++5", u"+-5", u"-+5", u"5+", u"+ 5"})
+        EXPECT_EQ(edited(english, text), toUtf8(text)) << toUtf8(text);
+    NumberFormat indian("en-IN");
+    EXPECT_EQ(edited(indian, u"123,456.50"), "123456.50");
+    EXPECT_EQ(edited(indian, u"1,23,456.50"), "123456.50");
+    EXPECT_EQ(displayed(indian, u"1,23,456.5"), "123,456.50");
+    EXPECT_EQ(edited(indian, u"12,3456.50"), "12,3456.50"); // neither layout
 }
 
 TEST(NumberValues, ConvertAsAutomationDoes) {

@@ -146,8 +146,8 @@ TEST(ClassTable, ProgIdLookupIsExactAndFindsEveryClass) {
     // The about window is private to the library.
     EXPECT_EQ(ControlClassTable::findByProgId("Tessivra.frmAbout"), nullptr);
     EXPECT_EQ(ControlClassTable::findByProgId(u"Tessivra.frmAbout"), nullptr);
-    for (const std::string_view near : {"Sobre", "Tessivra.", "Tessivra.Sobre ", "tessivra.sobre",
-                                        "Tessivra.Sobr", "Tessivra.SobreX", ""})
+    for (const std::string_view near : {"Sobre", "Tessivra.", "Tessivra.Sobre ", "Tessivra.Sobr",
+                                        "Tessivra.SobreX", "", "Tessivra\xC2\xB7Sobre"})
         EXPECT_EQ(ControlClassTable::findByProgId(near), nullptr) << near;
 
     for (const ControlClassInfo& c : ControlClassTable::classes()) {
@@ -155,6 +155,23 @@ TEST(ClassTable, ProgIdLookupIsExactAndFindsEveryClass) {
         const std::u16string wide(c.ProgId.begin(), c.ProgId.end());
         EXPECT_EQ(ControlClassTable::findByProgId(wide), &c);
     }
+}
+
+// The component model's registry finds a ProgId whatever its case; the record found keeps the
+// spelling the library registers.
+TEST(ClassTable, ProgIdLookupIgnoresCaseAndKeepsTheRegisteredSpelling) {
+    const ControlClassInfo* sobre = ControlClassTable::findByProgId("Tessivra.Sobre");
+    for (const std::string_view spelling : {"tessivra.sobre", "TESSIVRA.SOBRE", "tEsSiVrA.sObRe"}) {
+        EXPECT_EQ(ControlClassTable::findByProgId(spelling), sobre) << spelling;
+        const std::u16string wide(spelling.begin(), spelling.end());
+        EXPECT_EQ(ControlClassTable::findByProgId(wide), sobre) << spelling;
+    }
+    EXPECT_EQ(sobre->ProgId, "Tessivra.Sobre");
+    EXPECT_EQ(ControlClassTable::findByProgId("tessivra.textoemmaiusculo")->Name,
+              "TextoEmMaiusculo");
+    // Only ASCII letters fold: a character that merely looks alike is another name.
+    EXPECT_EQ(ControlClassTable::findByProgId(u"Tessivra.\u0405obre"), nullptr);
+    EXPECT_EQ(ControlClassTable::findByProgId(u"tessivra.frmabout"), nullptr);
 }
 
 TEST(ClassTable, ClsidLookupFindsOnlyClassIdentifiers) {

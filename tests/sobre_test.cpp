@@ -88,7 +88,7 @@ TEST_F(SobreTest, ThePanelHoldsTheCreditsOverItsShadow) {
     EXPECT_EQ(logo->heightPixels, 60);
     EXPECT_EQ(site->find(u"Image1")->bounds().top, 1920);
 
-    EXPECT_EQ(link->caption(), u"http://www.Tessivra.example/");
+    EXPECT_EQ(link->caption(), u"http://Tessivra.example/");
     EXPECT_EQ(link->bounds().left, 825);
     EXPECT_EQ(link->bounds().top, 3000);
     EXPECT_EQ(link->foreColor(), 0x000000u);
@@ -126,6 +126,17 @@ TEST_F(SobreTest, TheLinkLightsUpOverItselfAndGoesOutOnlyOverTheBarePanel) {
         EXPECT_FALSE(l.starts_with("event ")) << l;
 }
 
+// The link sizes itself to its caption from its fixed left edge; plain or lit up, it must end
+// inside the panel (and so inside the about window, which the panel fills).
+TEST_F(SobreTest, TheLinkEndsInsideThePanelPlainAndHighlighted) {
+    auto rightEdge = [&] { return link->bounds().left + link->bounds().width; };
+    EXPECT_LE(rightEdge(), credits::PanelWidth);
+    ASSERT_OK(moveOver(u"Label1"));
+    ASSERT_TRUE(link->bold());
+    EXPECT_LE(rightEdge(), credits::PanelWidth);
+    EXPECT_GT(rightEdge(), 825 + 1800 / 2); // sized to a real caption, not collapsed
+}
+
 TEST_F(SobreTest, AMoveStopsAtAFailingColourAssignmentBeforeTheBoldFlag) {
     form.faults().failNext("Label1.ForeColor=");
     EXPECT_TRUE(moveOver(u"Label1").isError());
@@ -139,12 +150,12 @@ TEST_F(SobreTest, AClickOpensTheAddressInLowerCaseFromTheLibrarysFolder) {
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].hwnd, form.container(u"s1")->hWnd().value());
     EXPECT_EQ(requests[0].operation, "Open");
-    EXPECT_EQ(requests[0].file, "http://www.tessivra.example/");
+    EXPECT_EQ(requests[0].file, "http://tessivra.example/");
     EXPECT_EQ(requests[0].parameters, "");
     EXPECT_EQ(requests[0].directory, "C:\\Programas\\Tessivra");
     EXPECT_EQ(requests[0].showCommand, 1);
     // The caption itself keeps its capitals.
-    EXPECT_EQ(link->caption(), u"http://www.Tessivra.example/");
+    EXPECT_EQ(link->caption(), u"http://Tessivra.example/");
 }
 
 TEST_F(SobreTest, TheAddressReachesTheShellInTheSystemsCodePage) {
@@ -270,6 +281,14 @@ TEST_F(FrmAboutTest, TheWebAddressIsOnlyALookAlikeOfTheLink) {
     EXPECT_FALSE(address->bold());
     EXPECT_TRUE(form.shell().requests.empty());
     EXPECT_TRUE(form.journal().lines.empty());
+}
+
+TEST_F(FrmAboutTest, TheWebAddressFitsTheWindowPlainAndBold) {
+    auto* address = label(u"Label1");
+    EXPECT_LE(address->bounds().left + address->bounds().width, frmAbout::ClientWidth);
+    // The window's label never lights up itself; measure it as the panel's link would be.
+    ASSERT_OK(address->setFontBold(VTrue));
+    EXPECT_LE(address->bounds().left + address->bounds().width, frmAbout::ClientWidth);
 }
 
 TEST_F(FrmAboutTest, AWindowThatCannotBeDressedIsNotMade) {

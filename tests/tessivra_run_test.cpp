@@ -35,6 +35,64 @@ TEST(ScriptWords, QuotedStringsKeepSpacesAndTakeEscapesAndHashStartsAComment) {
     EXPECT_TRUE(splitWords(R"(type t1 "\q")").isError());
 }
 
+// Each escape the runner's guide lists is read; any other is refused.
+TEST(ScriptWords, EveryDocumentedEscapeIsRead) {
+    for (auto [escape, meaning] : {std::pair<std::string, std::string>{R"(\")", "\""},
+                                   {R"(\\)", "\\"},
+                                   {R"(\r)", "\r"},
+                                   {R"(\n)", "\n"},
+                                   {R"(\t)", "\t"},
+                                   {R"(\b)", "\b"}}) {
+        auto w = splitWords("type t1 \"x" + escape + "y\"");
+        ASSERT_FALSE(w.isError()) << escape;
+        ASSERT_EQ(w.value().size(), 3u) << escape;
+        EXPECT_EQ(w.value()[2], "\"x" + meaning + "y") << escape;
+    }
+    for (const char* unknown : {R"("\a")", R"("\0")", R"("\x41")", R"("\B")"})
+        EXPECT_TRUE(splitWords(std::string("type t1 ") + unknown).isError()) << unknown;
+}
+
+// In `type`, \b is the Backspace key and \r the Enter key, each delivered as the key.
+TEST(ScriptOutput, TypeTakesBackspaceAndEnterAsKeys) {
+    auto lines = play("new t1 TextoEmMaiusculo\ntype t1 \"ab\\bc\"\nget t1 Text\n"
+                      "type t1 \"\\r\"\n");
+    EXPECT_TRUE(has(lines, "event t1 KeyDown KeyCode=8 Shift=0"));
+    EXPECT_TRUE(has(lines, "t1.Text = \"AC\""));
+    EXPECT_TRUE(has(lines, "sendkeys \"{tab}\""));
+    for (const auto& l : lines)
+        EXPECT_FALSE(l.starts_with("error")) << l;
+}
+
+// A container finds a class again from a saved form by its identifier, in braces and in any
+// case; the ProgId is found whatever its case.
+TEST(ScriptOutput, NewCreatesByClassIdentifierAndByProgIdInAnyCase) {
+    auto lines = play(R"(
+new s1 {be072725-34a3-4614-99c3-6d40cf08062d}
+show s1
+new m1 {4F0033FB-CBD7-4458-95C6-E2AB8FE34C52}
+let m1 Text "x"
+get m1 Text
+new t1 tessivra.textoemmaiusculo
+type t1 "a"
+get t1 Text
+new x1 {00000000-0000-0000-0000-000000000000}
+new x2 {BE072725-34A3-4614-99C3-6D40CF08062}
+)");
+    EXPECT_TRUE(has(lines, "m1.Text = \"x\""));
+    EXPECT_TRUE(has(lines, "t1.Text = \"A\""));
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.starts_with("show s1 ") && l.find("3735") != std::string::npos;
+    }));
+    EXPECT_TRUE(has(lines, "error new: 429 no class {00000000-0000-0000-0000-000000000000} in "
+                           "the library"));
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.starts_with("error new: 5 Invalid identifier");
+    }));
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.starts_with("error"); }),
+              2);
+}
+
 TEST(ScriptOutput, EveryObservableEffectIsOneLineInTheOrderItHappens) {
     auto lines = play(R"(
 new t1 Tessivra.TextoEmMaiusculo

@@ -24,6 +24,34 @@ TEST_F(TextoEmMaiusculoTest, TypedLettersArriveInUpperCaseWhileAssignedAndPasted
     EXPECT_EQ(text(), u"pastedMiXeD"); // the caret was at the start after the assignment
 }
 
+// A typed character becomes exactly one character of the code page or stays as typed: no
+// letter is lost to a two-letter capital and none becomes "?".
+TEST_F(TextoEmMaiusculoTest, ACharacterWithoutACapitalInTheCodePageIsKeptAsTyped) {
+    ASSERT_OK(form.type(u"t1", u"straße µ ÿ"));
+    EXPECT_EQ(text(), u"STRAßE µ Ÿ"); // ÿ's capital is in windows-1252, at 0x9F
+    // Assigned text keeps whatever it is given.
+    ASSERT_OK(box->setText(u"straße"));
+    EXPECT_EQ(text(), u"straße");
+
+    struct Row {
+        const char* locale;
+        const char* codePage;
+        std::u16string_view typed, expected;
+    };
+    for (const Row& r : {
+             Row{"tr-TR", "windows-1254", u"iıçşğ ß", u"İIÇŞĞ ß"},
+             Row{"en-US", "windows-1254", u"iı", u"II"},
+             Row{"pl-PL", "windows-1250", u"łżść ß µ", u"ŁŻŚĆ ß µ"},
+             Row{"el-GR", "windows-1253", u"µ", u"\u039C"}, // here the Greek capital Mu is
+         }) {
+        HeadlessForm other({.locale = r.locale, .codePage = r.codePage});
+        ASSERT_TRUE(other.add<TextoEmMaiusculo>(u"t"));
+        ASSERT_OK(other.type(u"t", r.typed));
+        EXPECT_EQ(other.container(u"t")->find<HeadlessTextBox>(u"Text1")->text(), r.expected)
+            << r.locale << " " << r.codePage;
+    }
+}
+
 TEST_F(TextoEmMaiusculoTest, TheFormSeesTheKeyAsTypedAndCanCancelOrReplaceIt) {
     std::vector<std::int16_t> seen;
     sink.handler = [&](DispId id, EventArgs args) {
@@ -57,6 +85,24 @@ TEST_F(TextoEmMaiusculoTest, EnterRaisesKeyDownThenSendsExactlyOneTabUnlessTheFo
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "sendkeys \"{tab}\""), 0);
     ASSERT_OK(form.type(u"t1", u"a"));
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "sendkeys \"{tab}\""), 1);
+}
+
+// A form that clears Enter's KeyCode stops the Tab, but the Enter character still reaches
+// KeyPress, and KeyUp reports the key that was released.
+TEST_F(TextoEmMaiusculoTest, ClearingEntersKeyCodeSendsNoTabButKeepsKeyPressAndKeyUp) {
+    sink.handler = [](DispId id, EventArgs args) {
+        if (id == 4) args[0].i2() = 0;
+    };
+    ASSERT_OK(form.key(u"t1", 13));
+    ASSERT_OK(form.type(u"t1", u"\r"));
+    const std::vector<std::string> once{"event t1 KeyDown KeyCode=13 Shift=0",
+                                        "event t1 KeyPress KeyAscii=13",
+                                        "event t1 KeyUp KeyCode=13 Shift=0"};
+    std::vector<std::string> twice = once;
+    twice.insert(twice.end(), once.begin(), once.end());
+    auto lines = form.journal().lines;
+    std::erase_if(lines, [](const std::string& l) { return l.starts_with("focus "); });
+    EXPECT_EQ(lines, twice);
 }
 
 TEST_F(TextoEmMaiusculoTest, TheTabSentByEnterMovesTheFocusToTheNextControl) {

@@ -25,6 +25,19 @@ TEST_F(TextoEmMinusculoTest, TypedCapitalsArriveInLowerCaseWhileAssignedAndPaste
     EXPECT_EQ(text(), u"PaStEdMiXeD");
 }
 
+// The same one-for-one rule downwards: the dotted capital I has a one-letter small form only
+// in Turkish; elsewhere its small form is two characters and it stays as typed.
+TEST_F(TextoEmMinusculoTest, ACharacterWithoutASmallFormInTheCodePageIsKeptAsTyped) {
+    for (auto [locale, expected] :
+         {std::pair<const char*, std::u16string_view>{"tr-TR", u"iıçş"}, {"en-US", u"İiçş"}}) {
+        HeadlessForm other({.locale = locale, .codePage = "windows-1254"});
+        ASSERT_TRUE(other.add<TextoEmMinusculo>(u"t"));
+        ASSERT_OK(other.type(u"t", u"İIÇŞ"));
+        EXPECT_EQ(other.container(u"t")->find<HeadlessTextBox>(u"Text1")->text(), expected)
+            << locale;
+    }
+}
+
 TEST_F(TextoEmMinusculoTest, TheFormSeesTheKeyAsTypedAndCanCancelOrReplaceIt) {
     std::vector<std::int16_t> seen;
     sink.handler = [&](DispId id, EventArgs args) {

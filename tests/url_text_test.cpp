@@ -186,6 +186,28 @@ TEST_F(UrlTextTest, APassingAddressReachesTheShellInLowerCaseWhileTheBoxKeepsIts
     EXPECT_EQ(launches()[1].file, "see x.y at http://z");
 }
 
+// A secure address passes as a plain one does; the prefix must still be exact and the "."
+// present, and the message and the button behave as for any failing address.
+TEST_F(UrlTextTest, ASecureAddressLaunchesWhileItsCapitalisedOrDotlessFormsDoNot) {
+    launch(u"https://Exemplo.com.br/A");
+    launch(u"veja https://x.org");
+    ASSERT_EQ(launches().size(), 2u);
+    EXPECT_EQ(launches()[0].file, "https://exemplo.com.br/a");
+    EXPECT_EQ(launches()[1].file, "veja https://x.org");
+    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(button->enabled());
+
+    std::size_t shown = 0;
+    for (std::u16string_view address : {u"https://localhost", u"HTTPS://X.COM", u"https:/x.com"}) {
+        launch(address);
+        ASSERT_EQ(messages().size(), ++shown) << toUtf8(address);
+        EXPECT_EQ(messages().back().prompt, kPrompt);
+        EXPECT_FALSE(button->enabled());
+        EXPECT_EQ(text(), address);
+    }
+    EXPECT_EQ(launches().size(), 2u);
+}
+
 TEST_F(UrlTextTest, TheShellGetsTheTextsInTheSingleByteCodePage) {
     launch(u"http://exemplo.com/Ação");
     ASSERT_EQ(launches().size(), 1u);

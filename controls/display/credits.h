@@ -11,8 +11,9 @@ inline constexpr std::u16string_view RightsLine = u"© 2026 Tessivra";
 inline constexpr std::u16string_view Author = u"The Tessivra developers";
 inline constexpr std::u16string_view MailLine = u"tessivra@example.org";
 inline constexpr std::u16string_view Notice = u"Free to use and to redistribute";
-// Written with capitals as people read it; it is opened in lower case.
-inline constexpr std::u16string_view WebAddress = u"http://www.Tessivra.example/";
+// Written with capitals as people read it; it is opened in lower case. Short enough that the
+// link, sized to it, ends inside the panel even when it lights up in bold.
+inline constexpr std::u16string_view WebAddress = u"http://Tessivra.example/";
 
 // The panel: the window background, with window text.
 inline constexpr Twips PanelWidth = 3495;

@@ -137,17 +137,33 @@ std::span<const ControlClassInfo> ControlClassTable::classes() {
     return kClasses;
 }
 
+namespace {
+
+// ProgIds are compared as the component model's registry compares key names: without regard to
+// case. Every ProgId of the table is ASCII, so folding ASCII letters is enough; any other
+// character matches only itself, and so nothing in the table.
+char16_t foldAscii(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+bool sameProgId(char a, char16_t b) {
+    return foldAscii(static_cast<char16_t>(static_cast<unsigned char>(a))) == foldAscii(b);
+}
+
+} // namespace
+
 const ControlClassInfo* ControlClassTable::findByProgId(std::string_view progId) {
-    const auto it = std::ranges::find(kClasses, progId, &ControlClassInfo::ProgId);
-    return it == kClasses.end() ? nullptr : &*it;
+    for (const ControlClassInfo& c : kClasses)
+        if (std::ranges::equal(c.ProgId, progId, [](char a, char b) {
+                return sameProgId(a, static_cast<char16_t>(static_cast<unsigned char>(b)));
+            }))
+            return &c;
+    return nullptr;
 }
 
 const ControlClassInfo* ControlClassTable::findByProgId(std::u16string_view progId) {
     for (const ControlClassInfo& c : kClasses)
-        if (std::ranges::equal(c.ProgId, progId, [](char a, char16_t b) {
-                return static_cast<char16_t>(static_cast<unsigned char>(a)) == b;
-            }))
-            return &c;
+        if (std::ranges::equal(c.ProgId, progId, sameProgId)) return &c;
     return nullptr;
 }
 

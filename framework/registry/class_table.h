@@ -77,7 +77,8 @@ public:
 
     // The eight records in type-library order.
     static std::span<const ControlClassInfo> classes();
-    // Exact, case-sensitive match; nothing for any other text (the about window included).
+    // Matched without regard to case, as the component model looks ProgIds up; the record keeps
+    // the registered spelling. Nothing for any other text (the about window included).
     static const ControlClassInfo* findByProgId(std::string_view progId);
     static const ControlClassInfo* findByProgId(std::u16string_view progId);
     static const ControlClassInfo* findByClsid(const Guid& clsid);

@@ -140,6 +140,14 @@ bool hasNonZeroDigit(const char16_t* text, std::int32_t length) {
     return false;
 }
 
+// The value of a decimal digit of any script in the basic plane, or -1. ASCII digits, the
+// common case, are answered without asking ICU.
+int decimalDigit(char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c < 0x80 || U16_IS_SURROGATE(c)) return -1;
+    return u_charType(c) == U_DECIMAL_DIGIT_NUMBER ? u_charDigitValue(c) : -1;
+}
+
 // A symbol the plain reader may compare one code unit against, or 0 when it cannot.
 char16_t singleUnitSymbol(const icu::UnicodeString& symbol) {
     if (symbol.length() != 1) return 0;
@@ -203,28 +211,36 @@ NumberFormat::Impl::Impl(std::string_view localeName) {
         symbols.getConstSymbol(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol));
     groupingSymbol = singleUnitSymbol(
         symbols.getConstSymbol(icu::DecimalFormatSymbols::kGroupingSeparatorSymbol));
-    // ICU checks group sizes against the locale's own; the plain reader knows only threes.
-    const std::int32_t secondary = reader->getSecondaryGroupingSize();
-    if (!reader->isGroupingUsed() || reader->getGroupingSize() != 3 ||
-        (secondary > 0 && secondary != 3) || groupingSymbol == decimalSymbol)
-        groupingSymbol = 0;
+    // The plain reader takes groups of three in every locale, since that is what the display
+    // layout writes even where the locale groups otherwise (India's 12,34,567); ICU's reader,
+    // which checks groups against the locale's own sizes, takes the locale's own layout.
+    if (groupingSymbol == decimalSymbol) groupingSymbol = 0;
 }
 
 bool NumberFormat::Impl::read(std::u16string_view text, bool& negative) {
     text = trimWhiteSpace(text);
     if (text.empty() || text.size() > kMaxIcuLength) return false;
-    return readPlain(text, negative) || readWithIcu(text, negative);
+    if (readPlain(text, negative)) return true;
+    // ICU's reader takes no plus sign; the plain reader does, so one standing right before the
+    // amount ("+12,34,567") is read the same way here.
+    if (text.front() == u'+') {
+        text.remove_prefix(1);
+        if (text.empty() || (decimalDigit(text.front()) < 0 && text.front() != decimalSymbol))
+            return false;
+    }
+    return readWithIcu(text, negative);
 }
 
-// The shape nearly every text has, read without ICU's general reader, which costs several
-// times the layout itself: an optional ASCII minus, ASCII digits with the locale's own grouping
-// separator between groups of three, and the locale's decimal symbol followed by digits. It
-// answers only where ICU would read the same amount; anything else it leaves to ICU.
+// The shape every text the layouts write has, read without ICU's general reader, which costs
+// several times the layout itself: an optional ASCII minus or plus, decimal digits of any one
+// script (the locale's own, as the layouts write them, or ASCII) with the locale's grouping
+// separator between groups of three, and the locale's decimal symbol followed by digits. Where
+// ICU reads such a text it reads the same amount; anything else is left to ICU.
 bool NumberFormat::Impl::readPlain(std::u16string_view text, bool& negative) {
     const char16_t* in = text.data();
     const char16_t* const end = in + text.size();
     negative = *in == u'-';
-    if (negative) ++in;
+    if (negative || *in == u'+') ++in;
     // Written through a pointer into room made beforehand: one character per text unit at
     // most, plus the "0" that ".5" gains.
     digits.resize(text.size() + 1);
@@ -234,8 +250,8 @@ bool NumberFormat::Impl::readPlain(std::u16string_view text, bool& negative) {
     bool grouped = false;
     for (; in != end; ++in) {
         const char16_t c = *in;
-        if (c >= u'0' && c <= u'9') {
-            *out++ = static_cast<char>(c);
+        if (const int digit = decimalDigit(c); digit >= 0) {
+            *out++ = static_cast<char>('0' + digit);
             ++run;
         } else if (groupingSymbol != 0 && c == groupingSymbol) {
             if (run == 0 || run > 3 || (grouped && run != 3)) return false;
@@ -254,9 +270,9 @@ bool NumberFormat::Impl::readPlain(std::u16string_view text, bool& negative) {
         char* const point = out;
         *out++ = '.';
         for (++in; in != end; ++in) {
-            const char16_t c = *in;
-            if (c < u'0' || c > u'9') return false;
-            *out++ = static_cast<char>(c);
+            const int digit = decimalDigit(*in);
+            if (digit < 0) return false;
+            *out++ = static_cast<char>('0' + digit);
         }
         if (out == point + 1) { // "5." reads as 5; a lone "." as nothing
             if (!integerDigits) return false;

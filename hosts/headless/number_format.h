@@ -28,11 +28,13 @@ public:
     // Lays out `expression` after `pattern`.
     //
     // The expression is usually a string. It reads as a number when, after trimming white space
-    // at both ends, it is an optional minus sign and digits with the locale's decimal symbol and
-    // correctly placed grouping separators ("1,234.50" in en-US, "1.234,50" in pt-BR, ".5",
-    // "-7"), or a form ICU reads as the same in the locale (other decimal digits, U+2212 for
-    // the minus, a plain space for French U+202F). A string that does not read as a number
-    // (empty, letters, "12abc", a date, a lone "-", "+5", an exponent, "NaN") comes back
+    // at both ends, it is an optional minus or plus sign and digits with the locale's decimal
+    // symbol and grouping separators between groups of three ("1,234.50" in en-US, "1.234,50"
+    // in pt-BR, ".5", "-7", "+7"), in any locale and in ASCII or another script's decimal
+    // digits, or a form ICU reads as the same in the locale (the locale's own grouping such as
+    // India's "12,34,567", U+2212 for the minus, a plain space for French U+202F). So every text
+    // this function writes reads back as the same amount. A string that does not read as a
+    // number (empty, letters, "12abc", a date, a lone "-", an exponent, "NaN") comes back
     // unchanged, untrimmed. Integers and Booleans (True is -1) are numbers; a Single is taken
     // at its shortest decimal form (1.005 stays 1.005); Empty is the empty string; any other
     // type is a type mismatch.

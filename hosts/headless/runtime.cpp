@@ -81,10 +81,15 @@ ErrorOr<std::u16string> HeadlessRuntime::convertCase(std::u16string_view s, bool
         return out;
     }
     if (U_FAILURE(status)) return Error::invalidProcedureCall();
-    // Only a character whose case form is one character of its own is remembered.
-    if (s.size() == 1 && n == 1 && !U16_IS_SURROGATE(s[0])) {
+    if (s.size() == 1) {
+        // One character turns into one character. A case form that is not exactly one
+        // character of the code page (ß's "SS", µ's Greek capital in windows-1252) is no case
+        // form within the system's character set, so the character stays as it is rather than
+        // losing a letter or becoming "?".
+        const char16_t one = n == 1 && charToByte_[buffer[0]] != NoByte ? buffer[0] : s[0];
         if (cache.empty()) cache.assign(0x10000, 0);
-        cache[s[0]] = buffer[0];
+        cache[s[0]] = one;
+        return std::u16string(1, one);
     }
     return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(n));
 }
@@ -158,7 +163,13 @@ ErrorOr<std::u16string> HeadlessRuntime::TimeText(TimeOfDay t) {
     TESSIVRA_FAULT(faults_, u"", kRuntime, "TimeText");
     icu::UnicodeString out;
     timeFormatter_->format->format(static_cast<UDate>(t.seconds) * 1000.0, out);
-    return std::u16string(out.getBuffer(), static_cast<std::size_t>(out.length()));
+    std::u16string text(out.getBuffer(), static_cast<std::size_t>(out.length()));
+    // ICU puts no-break spaces where the system's time format has plain ones ("12:00:01 PM"),
+    // and the code page has no narrow no-break space at all; a caption compared with or saved
+    // as the system's text must match it.
+    for (char16_t& c : text)
+        if (c == u'\u202F' || c == u'\u00A0') c = u' ';
+    return text;
 }
 
 ErrorOr<std::u16string> HeadlessRuntime::AppPath() {

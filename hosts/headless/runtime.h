@@ -68,6 +68,8 @@ public:
     std::vector<std::u16string> pendingKeys;
 
 private:
+    // A string of one character, as a typed key is, converts to exactly one character of the
+    // code page or stays as it is; longer strings take the locale's full case mapping.
     ErrorOr<std::u16string> convertCase(std::u16string_view, bool upper);
 
     RuntimeSettings settings_;

@@ -244,7 +244,10 @@ ErrorOr<void> HeadlessTextBox::typeCharacter(char16_t ch) {
     std::int16_t keyCode = (ch >= u'a' && ch <= u'z')
                                ? static_cast<std::int16_t>(ch - 32)
                                : static_cast<std::int16_t>(form().runtime().toCodePage(ch));
-    if (events_) TRY(events_->KeyDown(keyCode, shift));
+    // The handler gets its own copies: the release is a message of its own, with the key's
+    // own code whatever the key-down handler left.
+    std::int16_t downCode = keyCode, downShift = shift;
+    if (events_) TRY(events_->KeyDown(downCode, downShift));
     std::int16_t keyAscii = form().runtime().toCodePage(ch);
     TRY(deliverKeyPress(keyAscii));
     TRY(form().deliverSentKeys());
@@ -253,16 +256,16 @@ ErrorOr<void> HeadlessTextBox::typeCharacter(char16_t ch) {
 }
 
 ErrorOr<void> HeadlessTextBox::pressKey(std::int16_t keyCode, std::int16_t shift) {
-    if (events_) TRY(events_->KeyDown(keyCode, shift));
-    // What the key does is what the form's handler left of it.
-    switch (keyCode) {
-    case KeyBackspace:
-    case KeyEnter:
-    case 27: {
+    std::int16_t downCode = keyCode, downShift = shift;
+    if (events_) TRY(events_->KeyDown(downCode, downShift));
+    // As on a desktop, the character of a key that has one was made from the key before the
+    // key-down handler ran: a handler that clears KeyCode does not take it back (only KeyAscii
+    // = 0 in KeyPress does). The editing keys do what the handler left of them.
+    if (keyCode == KeyBackspace || keyCode == KeyEnter || keyCode == 27) {
         std::int16_t keyAscii = keyCode;
         TRY(deliverKeyPress(keyAscii));
-        break;
     }
+    switch (downCode) {
     case KeyDelete:
         if (!locked_ && (selLength_ > 0 || selStart_ < static_cast<std::int32_t>(text_.size()))) {
             if (selLength_ == 0) selLength_ = 1;

@@ -62,8 +62,14 @@ ErrorOr<Value> invoke(Dispatcher& d, DispId id, InvokeKind kind, std::span<const
     return Error{e.code, e.description};
 }
 
-// A class of the library by its ProgId or by its name alone.
+// A class of the library by its ProgId, by its name alone, or by its class identifier in
+// braces, as a container finds it again from a saved form.
 ErrorOr<const ControlClassInfo*> findClass(const std::string& name) {
+    if (name.starts_with('{')) {
+        const Guid clsid = TRY(Guid::parse(name));
+        if (const ControlClassInfo* info = ControlClassTable::findByClsid(clsid)) return info;
+        return Error{errc::ClassNotAvailable, u"no class " + fromUtf8(name) + u" in the library"};
+    }
     const ControlClassInfo* info = ControlClassTable::findByProgId(name);
     if (!info) info = ControlClassTable::findByProgId("Tessivra." + name);
     if (!info)
@@ -104,6 +110,9 @@ ErrorOr<std::vector<std::string>> splitWords(const std::string& line) {
                         break;
                     case 't':
                         w += '\t';
+                        break;
+                    case 'b': // Backspace, for `type`
+                        w += '\b';
                         break;
                     case '"':
                         w += '"';

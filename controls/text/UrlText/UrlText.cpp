@@ -117,14 +117,17 @@ ErrorOr<void> UrlText::Text1_GotFocus() {
     return {};
 }
 
-// Only the presence of "http://" and "." in the text as it stands is looked at; the shell gets
-// a lower-cased copy and the box keeps its text.
+// Only the presence of "http://" (or "https://") and "." in the text as it stands is looked at; the
+// shell gets a lower-cased copy and the box keeps its text.
 ErrorOr<void> UrlText::Command1_Click() {
     // Another box's check is showing its message or taking the focus back (focus_return.h).
     if (FocusReturn::inProgress()) return {};
     auto address = TRY(Text1().Text());
     if (address.empty()) return {};
     auto prefix = TRY(runtime().InStr(address, u"http://"));
+    // A secure address is as good as a plain one; it is looked for the same way, and only when
+    // the plain prefix is absent, so every address that passed before passes with the same calls.
+    if (prefix == 0) prefix = TRY(runtime().InStr(address, u"https://"));
     auto dot = TRY(runtime().InStr(address, u"."));
     if (prefix == 0 || dot == 0) {
         FocusReturn returning(this);
