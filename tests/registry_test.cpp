@@ -167,8 +167,9 @@ TEST(ClassTable, ProgIdLookupIgnoresCaseAndKeepsTheRegisteredSpelling) {
         EXPECT_EQ(ControlClassTable::findByProgId(wide), sobre) << spelling;
     }
     EXPECT_EQ(sobre->ProgId, "Tessivra.Sobre");
-    EXPECT_EQ(ControlClassTable::findByProgId("tessivra.textoemmaiusculo")->Name,
-              "TextoEmMaiusculo");
+    const ControlClassInfo* upper = ControlClassTable::findByProgId("tessivra.textoemmaiusculo");
+    ASSERT_NE(upper, nullptr);
+    EXPECT_EQ(upper->Name, "TextoEmMaiusculo");
     // Only ASCII letters fold: a character that merely looks alike is another name.
     EXPECT_EQ(ControlClassTable::findByProgId(u"Tessivra.\u0405obre"), nullptr);
     EXPECT_EQ(ControlClassTable::findByProgId(u"tessivra.frmabout"), nullptr);
