@@ -232,7 +232,7 @@ bool NumberFormat::Impl::read(std::u16string_view text, bool& negative) {
 }
 
 // The shape every text the layouts write has, read without ICU's general reader, which costs
-// several times the layout itself: an optional ASCII minus or plus, decimal digits of any one
+// several times the layout itself: an optional ASCII minus or plus, decimal digits of any
 // script (the locale's own, as the layouts write them, or ASCII) with the locale's grouping
 // separator between groups of three, and the locale's decimal symbol followed by digits. Where
 // ICU reads such a text it reads the same amount; anything else is left to ICU.
