@@ -7,13 +7,20 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <ctime>
 #include <stdexcept>
 
 using namespace tessivra;
 using namespace tessivra::headless;
 
 namespace {
+
+// Processor time of this thread: what the work costs, whatever else the machine runs.
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
 
 // Seconds per key, typing a letter and taking it back with Backspace so that the length holds.
 double secondsPerKey(std::size_t length, int keys) {
@@ -24,13 +31,13 @@ double secondsPerKey(std::size_t length, int keys) {
         box->setSelStart(static_cast<std::int32_t>(length)).isError() ||
         form.moveFocus(box).isError())
         throw std::runtime_error("set-up failed");
-    auto start = std::chrono::steady_clock::now();
+    double start = cpuSeconds();
     for (int i = 0; i < keys / 2; ++i) {
         if (box->typeCharacter(u'a').isError() || box->pressKey(8, 0).isError())
             throw std::runtime_error("typing failed");
     }
     if (box->text().size() != length) throw std::runtime_error("the text did not hold");
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / keys;
+    return (cpuSeconds() - start) / keys;
 }
 
 void BM_TypingAtLength(benchmark::State& state) {
@@ -44,8 +51,8 @@ BENCHMARK(BM_TypingAtLength)->Arg(1000)->Arg(100000)->Iterations(3)->Unit(benchm
 void BM_TypingLengthRatio(benchmark::State& state) {
     double shortText = 0, longText = 0;
     for (auto _ : state) {
-        shortText += secondsPerKey(1000, 4000);
-        longText += secondsPerKey(100000, 4000);
+        shortText += secondsPerKey(1000, 20000);
+        longText += secondsPerKey(100000, 20000);
     }
     state.counters["per_key_100k_over_1k"] = longText / shortText;
 }

@@ -131,15 +131,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 6: {
             const auto what = in.byte() % 3;
-            (void)form.mouse(u"c", u"", what, in.number<std::int16_t>(),
-                             in.number<std::int16_t>(), in.number<float>(), in.number<float>());
+            (void)form.mouse(u"c", u"", what, in.number<std::int16_t>(), in.number<std::int16_t>(),
+                             in.number<float>(), in.number<float>());
             break;
         }
         case 7: {
             // Any advance of the clock ends, and the clock never runs back.
             const std::int64_t before = form.runtime().clockMs;
             const auto advance = in.number<std::int64_t>();
-            if (!form.tick(advance).isError()) fuzz::check(form.runtime().clockMs == before + advance);
+            if (!form.tick(advance).isError())
+                fuzz::check(form.runtime().clockMs == before + advance);
             fuzz::check(form.runtime().clockMs >= before);
             break;
         }
