@@ -323,6 +323,9 @@ TEST(InputLimits, ABagRefusesAFontItCouldNotWriteAndNumbersThatDoNotFitTheirType
         ASSERT_TRUE(r.isError());
         EXPECT_EQ(r.error().code, errc::InvalidPropertyValue);
     }
+    // A plain object has nothing a file could keep.
+    EXPECT_EQ(bag.WriteProperty(u"Menu", Value(std::make_shared<Object>()), Value()).error().code,
+              330);
     EXPECT_TRUE(bag.entries().empty());
     auto entry = [](const std::string& type, const std::string& value) {
         return HeadlessPropertyBag::fromJson(R"({"entries":[{"key":"A","type":")" + type +

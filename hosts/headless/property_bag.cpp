@@ -50,7 +50,12 @@ ErrorOr<Value> HeadlessPropertyBag::ReadProperty(std::u16string_view key, const 
 ErrorOr<void> HeadlessPropertyBag::WriteProperty(std::u16string_view key, const Value& value,
                                                  const Value&) {
     if (faults_) TESSIVRA_FAULT(*faults_, u"", u"PropBag", "WriteProperty");
-    // A font is kept only with a size it can be shown at, so that the file reads back.
+    // Only what the file can hold is kept, so that every bag written reads back: fonts and
+    // pictures by their attributes, a font only with a size it can be shown at, and no other
+    // object.
+    if (value.type() == ValueType::Object)
+        return Error{330, u"Illegal parameter. Can't write object because it does not support "
+                          u"persistence"};
     if (value.type() == ValueType::Font &&
         !(std::isfinite(value.font()->size) && value.font()->size > 0))
         return Error::invalidPropertyValue();
