@@ -22,6 +22,15 @@ ErrorOr<Value> defaultOf(const KeyDefault& d, Container& container) {
     return Value();
 }
 
+// A saved value that cannot be taken names its key, so that a form that fails to load says
+// which setting is at fault; the code is the one the conversion or the property gave.
+Error inKey(Error e, std::u16string_view key) {
+    e.description += u" in \"";
+    e.description += key;
+    e.description += u"\"";
+    return e;
+}
+
 } // namespace
 
 ErrorOr<void> Control::UserControl_ReadProperties(PropertyBag& bag) {
@@ -29,7 +38,10 @@ ErrorOr<void> Control::UserControl_ReadProperties(PropertyBag& bag) {
         Value def = TRY(defaultOf(k.defaultValue, container()));
         Value read = TRY(bag.ReadProperty(k.key, def));
         if (!k.apply) continue;
-        TRY(k.apply(*this, TRY(read.convertTo(k.type))));
+        auto converted = read.convertTo(k.type);
+        if (converted.isError()) return inKey(converted.releaseError(), k.key);
+        auto applied = k.apply(*this, converted.releaseValue());
+        if (applied.isError()) return inKey(applied.releaseError(), k.key);
     }
     return {};
 }

@@ -8,6 +8,7 @@
 #include "fuzz/input.h"
 #include "hosts/headless/form.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -68,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     form.container(u"c")->sink = &sink;
 
     while (!in.empty()) {
-        switch (in.byte() % 5) {
+        switch (in.byte() % 8) {
         case 0: {
             // Any name: found or not, never more than a status, and both look-ups agree.
             const std::u16string name = in.text(16);
@@ -117,6 +118,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // Typing, so that the control raises its own events to the meddling client.
             (void)form.type(u"c", in.text(4));
             break;
+        case 5: {
+            // Any size, not-a-number and infinities included: taken whole or refused whole.
+            const Twips w = in.number<float>(), h = in.number<float>();
+            const auto* site = form.container(u"c");
+            const Twips oldW = site->width(), oldH = site->height();
+            auto r = form.resize(u"c", w, h);
+            // A size that is not a finite number is refused before anything changes.
+            if (!std::isfinite(w) || !std::isfinite(h))
+                fuzz::check(r.isError() && site->width() == oldW && site->height() == oldH);
+            break;
+        }
+        case 6: {
+            const auto what = in.byte() % 3;
+            (void)form.mouse(u"c", u"", what, in.number<std::int16_t>(), in.number<std::int16_t>(),
+                             in.number<float>(), in.number<float>());
+            break;
+        }
+        case 7: {
+            // Any advance of the clock ends, and the clock never runs back.
+            const std::int64_t before = form.runtime().clockMs;
+            const auto advance = in.number<std::int64_t>();
+            if (!form.tick(advance).isError())
+                fuzz::check(form.runtime().clockMs == before + advance);
+            fuzz::check(form.runtime().clockMs >= before);
+            break;
+        }
         }
     }
     return 0;

@@ -3,16 +3,23 @@
 # coverage and checked by AddressSanitizer and UndefinedBehaviorSanitizer, and runs each target
 # for a fixed time from its seed corpus. Exits non-zero when a target crashes or fails to build.
 #
+#   scripts/fuzz.sh [SECONDS_PER_TARGET]
 #   scripts/fuzz.sh [BUILD_DIR] [SECONDS_PER_TARGET]
 #
-# BUILD_DIR defaults to build-fuzz, SECONDS_PER_TARGET to 20. A crashing input is left in
+# BUILD_DIR defaults to build-fuzz, SECONDS_PER_TARGET to 20; `scripts/fuzz.sh 600` runs each
+# target for ten minutes. A crashing input is left in
 # BUILD_DIR/fuzz-artifacts/ for a regression test to be made from it. EXTRA_CXXFLAGS in the
 # environment is added to the compiler's flags.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${1:-"$root/build-fuzz"}
-seconds=${2:-20}
+if [[ "${1:-}" =~ ^[0-9]+$ ]]; then
+    build_dir="$root/build-fuzz"
+    seconds=$1
+else
+    build_dir=${1:-"$root/build-fuzz"}
+    seconds=${2:-20}
+fi
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Tessivra and runs every test. With --sanitize, builds with AddressSanitizer and
-# UndefinedBehaviorSanitizer into build-sanitize.
+# UndefinedBehaviorSanitizer into build-sanitize; with --release, the plain Release build (full
+# optimisation, where the compiler warns of more) into build-release.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -9,6 +10,9 @@ opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
 if [ "${1:-}" = "--sanitize" ]; then
   dir=build-sanitize
   opts=(-DCMAKE_BUILD_TYPE=Debug -DTESSIVRA_SANITIZE=ON -DTESSIVRA_BENCH=OFF)
+elif [ "${1:-}" = "--release" ]; then
+  dir=build-release
+  opts=(-DCMAKE_BUILD_TYPE=Release)
 fi
 cmake -S . -B "$dir" "${opts[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)"

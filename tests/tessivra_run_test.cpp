@@ -122,7 +122,7 @@ new t4 Tessivra.frmAbout
     EXPECT_TRUE(has(lines, "t1.MultiLine = False"));
     EXPECT_TRUE(has(lines, "popup t1 Object Missing Missing Missing Missing"));
     // A load that fails is reported and the control stays on the form.
-    EXPECT_TRUE(has(lines, "error new: 13 Type mismatch"));
+    EXPECT_TRUE(has(lines, "error new: 13 Type mismatch in \"Alignment\""));
     EXPECT_TRUE(has(lines, "error new: 429 no class Tessivra.frmAbout in the library"));
     auto refusedMultiLine = std::count_if(lines.begin(), lines.end(), [](const std::string& l) {
         return l.rfind("error let: ", 0) == 0 && l.find("380") == std::string::npos;

@@ -64,6 +64,7 @@ ErrorOr<Twips> HeadlessCommandButton::Left() {
 }
 ErrorOr<void> HeadlessCommandButton::setLeft(Twips v) {
     TRY(fault("Left="));
+    TRY(checkPosition(v));
     bounds_.left = v;
     return {};
 }
@@ -131,12 +132,13 @@ ErrorOr<Twips> HeadlessVScrollBar::Width() {
 }
 ErrorOr<void> HeadlessVScrollBar::setLeft(Twips v) {
     TRY(fault("Left="));
+    TRY(checkPosition(v));
     bounds_.left = v;
     return {};
 }
 ErrorOr<void> HeadlessVScrollBar::setHeight(Twips v) {
     TRY(fault("Height="));
-    if (v < 0) return Error::invalidPropertyValue();
+    TRY(checkSize(v));
     bounds_.height = v;
     return {};
 }
@@ -201,7 +203,7 @@ ErrorOr<Twips> HeadlessLabel::Width() {
 }
 ErrorOr<void> HeadlessLabel::setWidth(Twips v) {
     TRY(fault("Width="));
-    if (v < 0) return Error::invalidPropertyValue();
+    TRY(checkSize(v));
     bounds_.width = v;
     return {};
 }
@@ -211,7 +213,7 @@ ErrorOr<Twips> HeadlessLabel::Height() {
 }
 ErrorOr<void> HeadlessLabel::setHeight(Twips v) {
     TRY(fault("Height="));
-    if (v < 0) return Error::invalidPropertyValue();
+    TRY(checkSize(v));
     bounds_.height = v;
     return {};
 }
@@ -240,6 +242,7 @@ ErrorOr<FontRef> HeadlessLabel::Font() {
 ErrorOr<void> HeadlessLabel::setFont(FontRef v) {
     TRY(fault("Font="));
     if (!v) return Error::invalidPropertyValue();
+    TRY(checkFont(v));
     font_ = std::move(v);
     bold_ = font_->bold();
     fitCaption();
@@ -314,7 +317,12 @@ std::string HeadlessLabel::describe() const {
 HeadlessTimer::HeadlessTimer(HeadlessSurface& owner, const TimerDesign& d, TimerEvents* events,
                              std::int64_t now)
     : Constituent(owner, d.name, {}, 0), events_(events), interval_(d.interval),
-      enabled_(d.enabled), due_(now + d.interval) {}
+      enabled_(d.enabled), due_(now + d.interval), order_(owner.form().newTimerOrder()) {
+    owner.form().fileTimer(*this);
+}
+HeadlessTimer::~HeadlessTimer() {
+    owner_.form().unfileTimer(*this);
+}
 
 ErrorOr<std::int32_t> HeadlessTimer::Interval() {
     TRY(fault("Interval"));
@@ -324,12 +332,17 @@ ErrorOr<VBool> HeadlessTimer::Enabled() {
     TRY(fault("Enabled"));
     return toVBool(enabled_);
 }
-ErrorOr<void> HeadlessTimer::advanceTo(std::int64_t now) {
-    if (!enabled_ || interval_ <= 0) return {};
-    while (due_ <= now) {
-        due_ += interval_;
-        if (events_) TRY(events_->Timer());
-    }
+std::int64_t HeadlessTimer::lastDueBy(std::int64_t now) const {
+    const std::int64_t due = nextDue();
+    if (due > now) return due;
+    return due + (now - due) / interval_ * interval_;
+}
+ErrorOr<void> HeadlessTimer::fire(std::int64_t now) {
+    if (nextDue() > now) return {};
+    form().unfileTimer(*this);
+    due_ = lastDueBy(now) + interval_;
+    form().fileTimer(*this);
+    if (events_) TRY(events_->Timer());
     return {};
 }
 std::string HeadlessTimer::describe() const {

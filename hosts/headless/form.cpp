@@ -3,8 +3,24 @@
 #include "framework/dispatch.h"
 
 #include <algorithm>
+#include <cmath>
+#include <tuple>
 
 namespace tessivra::headless {
+
+ErrorOr<void> checkSize(Twips v) {
+    // NaN fails every comparison, so the test is written to let only good values through.
+    if (!(v >= 0 && v <= kMaxTwips)) return Error::invalidPropertyValue();
+    return {};
+}
+ErrorOr<void> checkPosition(Twips v) {
+    if (!(v >= -kMaxTwips && v <= kMaxTwips)) return Error::invalidPropertyValue();
+    return {};
+}
+ErrorOr<void> checkFont(const FontRef& f) {
+    if (f && !(std::isfinite(f->size) && f->size > 0)) return Error::invalidPropertyValue();
+    return {};
+}
 
 // ---- surfaces -------------------------------------------------------------------------------
 
@@ -34,7 +50,7 @@ ErrorOr<Twips> HeadlessContainer::Width() {
 }
 ErrorOr<void> HeadlessContainer::setWidth(Twips w) {
     FAULT("Width=");
-    if (w < 0) return Error::invalidPropertyValue();
+    TRY(checkSize(w));
     return resizeTo(w, height_);
 }
 ErrorOr<Twips> HeadlessContainer::Height() {
@@ -43,7 +59,7 @@ ErrorOr<Twips> HeadlessContainer::Height() {
 }
 ErrorOr<void> HeadlessContainer::setHeight(Twips h) {
     FAULT("Height=");
-    if (h < 0) return Error::invalidPropertyValue();
+    TRY(checkSize(h));
     return resizeTo(width_, h);
 }
 
@@ -206,7 +222,8 @@ ErrorOr<void> HeadlessForm::place(std::u16string_view name) {
 ErrorOr<void> HeadlessForm::resize(std::u16string_view name, Twips w, Twips h) {
     auto* site = container(name);
     if (!site) return noSuch(u"control", name);
-    if (w < 0 || h < 0) return Error::invalidPropertyValue();
+    TRY(checkSize(w));
+    TRY(checkSize(h));
     TRY(site->resizeTo(w, h));
     return deliverSentKeys();
 }
@@ -390,6 +407,8 @@ ErrorOr<void> HeadlessForm::mouse(std::u16string_view control, std::u16string_vi
                                   std::int16_t button, std::int16_t shift, float x, float y) {
     auto* c = constituent(control, part);
     if (!c) return noSuch(u"constituent", part.empty() ? control : part);
+    TRY(checkPosition(x));
+    TRY(checkPosition(y));
     if (auto* t = dynamic_cast<HeadlessTextBox*>(c))
         TRY(t->mouse(what, button, shift, x, y));
     else if (auto* l = dynamic_cast<HeadlessLabel*>(c))
@@ -402,6 +421,9 @@ ErrorOr<void> HeadlessForm::mouse(std::u16string_view control, std::u16string_vi
 }
 
 ErrorOr<void> HeadlessForm::scroll(std::u16string_view control, bool down, int count) {
+    if (count < 0 || count > kMaxRepeat)
+        return Error{errc::InvalidProcedureCall,
+                     u"A scroll count must be 0 to " + fromUtf8(std::to_string(kMaxRepeat))};
     auto* site = container(control);
     if (!site) return noSuch(u"control", control);
     HeadlessVScrollBar* bar = nullptr;
@@ -415,30 +437,37 @@ ErrorOr<void> HeadlessForm::scroll(std::u16string_view control, bool down, int c
     return deliverSentKeys();
 }
 
+void HeadlessForm::fileTimer(HeadlessTimer& t) {
+    if (t.nextDue() != std::numeric_limits<std::int64_t>::max())
+        timers_.emplace(std::pair{t.nextDue(), t.order()}, &t);
+}
+void HeadlessForm::unfileTimer(HeadlessTimer& t) {
+    timers_.erase(std::pair{t.nextDue(), t.order()});
+}
+
 ErrorOr<void> HeadlessForm::tick(std::int64_t milliseconds) {
-    std::int64_t end = runtime_.clockMs + milliseconds;
-    // Timers fire in the order their moments come, with the clock showing that moment.
+    // Room is left above the end for a timer's next due moment, one interval on.
+    constexpr std::int64_t kLatest =
+        std::numeric_limits<std::int64_t>::max() - std::numeric_limits<std::int32_t>::max();
+    if (milliseconds < 0)
+        return Error{errc::InvalidProcedureCall, u"The clock cannot go back: an advance of " +
+                                                     fromUtf8(std::to_string(milliseconds))};
+    if (milliseconds > kLatest - runtime_.clockMs) return Error::overflow();
+    const std::int64_t end = runtime_.clockMs + milliseconds;
+    // Each timer due by the end fires once, at its last due moment, with the clock showing that
+    // moment; timers fire in the order of those moments. A handler may make new timers, which
+    // are looked for again afterwards.
     for (;;) {
-        HeadlessTimer* next = nullptr;
-        std::int64_t due = end + 1;
-        auto consider = [&](const HeadlessSurface& s) {
-            for (const auto& p : s.constituents())
-                if (auto* t = dynamic_cast<HeadlessTimer*>(p.get())) {
-                    std::int64_t d = t->nextDue();
-                    if (d < due) {
-                        due = d;
-                        next = t;
-                    }
-                }
-        };
-        for (const auto& s : sites_)
-            consider(*s);
-        for (const auto& w : windows_)
-            consider(*w);
-        if (!next) break;
-        runtime_.clockMs = due;
-        TRY(next->advanceTo(due));
-        TRY(deliverSentKeys());
+        std::vector<std::tuple<std::int64_t, std::uint64_t, HeadlessTimer*>> due;
+        for (auto it = timers_.begin(); it != timers_.end() && it->first.first <= end; ++it)
+            due.emplace_back(it->second->lastDueBy(end), it->first.second, it->second);
+        if (due.empty()) break;
+        std::sort(due.begin(), due.end());
+        for (const auto& [moment, order, timer] : due) {
+            runtime_.clockMs = moment;
+            TRY(timer->fire(end));
+            TRY(deliverSentKeys());
+        }
     }
     runtime_.clockMs = end;
     return {};

@@ -21,6 +21,15 @@ namespace tessivra::headless {
 class HeadlessForm;
 class HeadlessSurface;
 
+// The largest size or distance from the origin, in twips, that a form holds: what a 32-bit
+// coordinate can carry. A size or position that is not a finite number within it is refused
+// with 380 where it enters, before anything is laid out with it.
+inline constexpr float kMaxTwips = 2147483648.0f;
+ErrorOr<void> checkSize(Twips);
+ErrorOr<void> checkPosition(Twips);
+// A font a constituent is given: a finite, positive size in points.
+ErrorOr<void> checkFont(const FontRef&);
+
 // What every headless constituent shares: a name, a place, and whether it takes the focus.
 class Constituent {
 public:
@@ -140,6 +149,8 @@ private:
     // only typing and pasting are held to MaxLength and Locked.
     ErrorOr<void> replaceSelection(std::u16string_view, EditSource);
     ErrorOr<void> setTextState(std::u16string text, std::int32_t caret);
+    ErrorOr<void> editInPlace(std::u16string_view insert);
+    ErrorOr<void> caretAfterEdit(std::int32_t caret, bool changed);
     ErrorOr<void> deliverKeyPress(std::int16_t& keyAscii);
 
     TextBoxEvents* events_;
@@ -255,14 +266,21 @@ private:
 class HeadlessTimer final : public Timer, public Constituent {
 public:
     HeadlessTimer(HeadlessSurface&, const TimerDesign&, TimerEvents*, std::int64_t now);
+    ~HeadlessTimer() override;
     ErrorOr<std::int32_t> Interval() override;
     ErrorOr<VBool> Enabled() override;
-    // Fires once for every interval that has passed by `now`.
-    ErrorOr<void> advanceTo(std::int64_t now);
+    // The last moment up to `now` at which it is due: when it fires for an advance to `now`.
+    std::int64_t lastDueBy(std::int64_t now) const;
+    // Fires once, however many intervals have passed by `now`, as a desktop's timer whose
+    // messages were not taken in time fires once; it is next due one interval after `now`'s
+    // last due moment.
+    ErrorOr<void> fire(std::int64_t now);
     // When it next fires; never for a stopped timer.
     std::int64_t nextDue() const {
         return enabled_ && interval_ > 0 ? due_ : std::numeric_limits<std::int64_t>::max();
     }
+    // Its place among timers due at the same moment: the order they were made in.
+    std::uint64_t order() const { return order_; }
     std::string describe() const override;
 
 private:
@@ -270,6 +288,7 @@ private:
     std::int32_t interval_;
     bool enabled_;
     std::int64_t due_;
+    std::uint64_t order_;
 };
 
 class HeadlessPictureBox final : public PictureBox, public Constituent {
@@ -467,7 +486,11 @@ public:
     ErrorOr<void> dblClick(std::u16string_view control, std::u16string_view part = {});
     ErrorOr<void> mouse(std::u16string_view control, std::u16string_view part, int what,
                         std::int16_t button, std::int16_t shift, float x, float y);
+    // At most kMaxRepeat arrow clicks at once; more is refused.
+    static constexpr int kMaxRepeat = 65536;
     ErrorOr<void> scroll(std::u16string_view control, bool down, int count = 1);
+    // Advances the virtual clock; the timers due meanwhile fire once each, in the order of the
+    // moments they fire at. A negative advance, or one past the clock's range, is refused.
     ErrorOr<void> tick(std::int64_t milliseconds);
     // Delivers queued send-keys requests: "{tab}" moves the focus on, other text is typed.
     ErrorOr<void> deliverSentKeys();
@@ -483,6 +506,11 @@ public:
     ErrorOr<void> focusLeaving(Constituent*);
 
     std::int32_t nextWindowHandle() { return nextHwnd_ += 4; }
+    // The running timers by when they are next due, so that a firing finds its timer without a
+    // search of the form. A timer is filed when made and when it fires, and leaves when it goes.
+    std::uint64_t newTimerOrder() { return timersMade_++; }
+    void fileTimer(HeadlessTimer&);
+    void unfileTimer(HeadlessTimer&);
     Shell& shellForControls() { return shellInUse ? *shellInUse : recordingShell_; }
 
 private:
@@ -495,6 +523,9 @@ private:
 
     Journal journal_;
     FaultPlan faults_;
+    // Before the surfaces, whose timers leave it as they go.
+    std::map<std::pair<std::int64_t, std::uint64_t>, HeadlessTimer*> timers_;
+    std::uint64_t timersMade_ = 0;
     HeadlessRuntime runtime_;
     RecordingShell recordingShell_;
     std::vector<std::unique_ptr<HeadlessContainer>> sites_;

@@ -65,6 +65,7 @@ ErrorOr<FontRef> HeadlessTextBox::Font() {
 }
 ErrorOr<void> HeadlessTextBox::setFont(FontRef v) {
     FAULT("Font=");
+    TRY(checkFont(v));
     font_ = std::move(v);
     return {};
 }
@@ -188,7 +189,7 @@ ErrorOr<Twips> HeadlessTextBox::Width() {
 }
 ErrorOr<void> HeadlessTextBox::setWidth(Twips v) {
     FAULT("Width=");
-    if (v < 0) return Error::invalidPropertyValue();
+    TRY(checkSize(v));
     bounds_.width = v;
     return {};
 }
@@ -198,7 +199,7 @@ ErrorOr<Twips> HeadlessTextBox::Height() {
 }
 ErrorOr<void> HeadlessTextBox::setHeight(Twips v) {
     FAULT("Height=");
-    if (v < 0) return Error::invalidPropertyValue();
+    TRY(checkSize(v));
     bounds_.height = v;
     return {};
 }
@@ -214,10 +215,23 @@ ErrorOr<void> HeadlessTextBox::SetFocus() {
 ErrorOr<void> HeadlessTextBox::setTextState(std::u16string text, std::int32_t caret) {
     bool changed = text != text_;
     text_ = std::move(text);
+    return caretAfterEdit(caret, changed);
+}
+
+ErrorOr<void> HeadlessTextBox::caretAfterEdit(std::int32_t caret, bool changed) {
     selStart_ = std::min(caret, static_cast<std::int32_t>(text_.size()));
     selLength_ = 0;
     if (changed && events_) TRY(events_->Change());
     return {};
+}
+
+ErrorOr<void> HeadlessTextBox::editInPlace(std::u16string_view insert) {
+    // Only the selection is replaced, so a key costs what it changes, not the whole text.
+    const auto at = static_cast<std::size_t>(selStart_);
+    const auto length = static_cast<std::size_t>(selLength_);
+    const bool changed = std::u16string_view(text_).substr(at, length) != insert;
+    text_.replace(at, length, insert);
+    return caretAfterEdit(selStart_ + static_cast<std::int32_t>(insert.size()), changed);
 }
 
 ErrorOr<void> HeadlessTextBox::replaceSelection(std::u16string_view insert, EditSource source) {
@@ -233,9 +247,7 @@ ErrorOr<void> HeadlessTextBox::replaceSelection(std::u16string_view insert, Edit
         }
         if (insert.empty() && selLength_ == 0) return {};
     }
-    std::u16string next = text_;
-    next.replace(static_cast<std::size_t>(selStart_), static_cast<std::size_t>(selLength_), insert);
-    return setTextState(std::move(next), selStart_ + static_cast<std::int32_t>(insert.size()));
+    return editInPlace(insert);
 }
 
 ErrorOr<void> HeadlessTextBox::typeCharacter(char16_t ch) {
@@ -306,9 +318,7 @@ ErrorOr<void> HeadlessTextBox::deliverKeyPress(std::int16_t& keyAscii) {
         }
         if (selLength_ > 0) {
             // Deleting is never held back by the length limit.
-            std::u16string next = text_;
-            next.erase(static_cast<std::size_t>(selStart_), static_cast<std::size_t>(selLength_));
-            return setTextState(std::move(next), selStart_);
+            return editInPlace(u"");
         }
         return {};
     }
@@ -324,6 +334,8 @@ ErrorOr<void> HeadlessTextBox::paste(std::u16string_view text) {
 
 ErrorOr<void> HeadlessTextBox::mouse(int what, std::int16_t button, std::int16_t shift, float x,
                                      float y) {
+    TRY(checkPosition(x));
+    TRY(checkPosition(y));
     return deliverMouse(events_, what, button, shift, x, y);
 }
 

@@ -1,12 +1,14 @@
 #include "tools/tessivra-run/script.h"
 
 #include "hosts/headless/registry.h"
+#include "hosts/headless/text_file.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <limits>
 
 namespace tessivra::run {
 
@@ -26,6 +28,11 @@ std::string unquoted(const std::string& w) {
     return isQuoted(w) ? w.substr(1) : w;
 }
 
+bool isHex(const std::string& w) {
+    return (w.size() > 2 && w[0] == '0' && (w[1] == 'x' || w[1] == 'X')) ||
+           (w.size() > 3 && w[0] == '-' && w[1] == '0' && (w[2] == 'x' || w[2] == 'X'));
+}
+
 ErrorOr<long long> parseInteger(const std::string& w) {
     if (w.empty()) return Error::typeMismatch();
     char* end = nullptr;
@@ -35,15 +42,47 @@ ErrorOr<long long> parseInteger(const std::string& w) {
                   : (w.size() > 3 && w[0] == '-' && w[1] == '0' && (w[2] == 'x' || w[2] == 'X'))
                       ? -std::strtoll(w.c_str() + 3, &end, 16)
                       : std::strtoll(w.c_str(), &end, 10);
-    if (*end != '\0' || errno != 0) return Error::typeMismatch();
+    if (*end != '\0') return Error::typeMismatch();
+    if (errno == ERANGE) return Error::overflow();
+    if (errno != 0) return Error::typeMismatch();
     return v;
 }
 
+// A number narrowed to the type a command takes: out of its range is an overflow, never a
+// value wrapped around.
+template <typename Int> ErrorOr<Int> narrow(long long v) {
+    if (v < std::numeric_limits<Int>::min() || v > std::numeric_limits<Int>::max())
+        return Error::overflow();
+    return static_cast<Int>(v);
+}
+template <typename Int> ErrorOr<Int> parseNarrow(const std::string& w) {
+    return narrow<Int>(TRY(parseInteger(w)));
+}
+
+// A 32-bit value: decimal within its range, or hexadecimal up to 0xFFFFFFFF taken as the bits
+// of the value, as "&HFFFFFFFF" is -1.
+ErrorOr<std::int32_t> parseLong(const std::string& w) {
+    long long v = TRY(parseInteger(w));
+    if (isHex(w) && v > std::numeric_limits<std::int32_t>::max() && v <= 0xFFFFFFFFLL)
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+    return narrow<std::int32_t>(v);
+}
+
+// A finite number; "nan", "inf" and the like are not numbers a script can give.
 ErrorOr<double> parseReal(const std::string& w) {
     char* end = nullptr;
     double v = std::strtod(w.c_str(), &end);
-    if (w.empty() || *end != '\0') return Error::typeMismatch();
+    if (w.empty() || *end != '\0' || std::isnan(v)) return Error::typeMismatch();
+    if (!std::isfinite(v)) return Error::overflow();
     return v;
+}
+
+// A Single, refused as automation refuses one past its range.
+ErrorOr<float> parseSingle(const std::string& w) {
+    double v = TRY(parseReal(w));
+    if (std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max()))
+        return Error::overflow();
+    return static_cast<float>(v);
 }
 
 std::string lower(std::string s) {
@@ -164,7 +203,8 @@ Script::Script(std::ostream& out, headless::RuntimeSettings settings)
 Script::~Script() = default;
 
 void Script::print(const std::string& line) {
-    out_ << line << '\n';
+    // Whatever the data holds, a printed line is one line of plain text.
+    out_ << headless::printableLine(line) << '\n';
 }
 
 void Script::report(const std::string& command, const Error& e) {
@@ -204,24 +244,20 @@ ErrorOr<Value> Script::parseValue(const std::string& w) const {
         return Value(it->second);
     }
     // Suffixes as in the language the forms are written in: & Long, ! Single.
-    if (!w.empty() && w.back() == '&') {
-        auto v = TRY(parseInteger(w.substr(0, w.size() - 1)));
-        return Value(static_cast<std::int32_t>(v));
-    }
-    if (!w.empty() && w.back() == '!')
-        return Value(static_cast<float>(TRY(parseReal(w.substr(0, w.size() - 1)))));
-    if (auto i = parseInteger(w); !i.isError()) {
-        long long v = i.value();
+    if (!w.empty() && w.back() == '&') return Value(TRY(parseLong(w.substr(0, w.size() - 1))));
+    if (!w.empty() && w.back() == '!') return Value(TRY(parseSingle(w.substr(0, w.size() - 1))));
+    if (auto i = parseInteger(w); !i.isError() || i.error().code == errc::Overflow) {
+        long long v = TRY(std::move(i));
         if (v >= -32768 && v <= 32767) return Value(static_cast<std::int16_t>(v));
-        if (v >= INT32_MIN && v <= 0xFFFFFFFFLL)
-            return Value(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
-        return Error::overflow();
+        return Value(TRY(parseLong(w)));
     }
-    if (auto d = parseReal(w); !d.isError()) return Value(static_cast<float>(d.value()));
+    if (auto d = parseReal(w); !d.isError() || d.error().code == errc::Overflow)
+        return Value(TRY(parseSingle(w)));
     return Error{errc::TypeMismatch, u"not a value: " + fromUtf8(w)};
 }
 
-ErrorOr<Script::Placed*> Script::placed(const std::string& name) {
+ErrorOr<Script::Placed*> Script::placed(const std::string& word) {
+    const std::string name = unquoted(word);
     auto it = placed_.find(name);
     if (it == placed_.end())
         return Error{errc::InvalidProcedureCall, u"no control named " + fromUtf8(name)};
@@ -229,9 +265,16 @@ ErrorOr<Script::Placed*> Script::placed(const std::string& name) {
 }
 
 headless::HeadlessPropertyBag& Script::bag(const std::string& name) {
-    auto& b = bags_[name];
+    auto& b = bags_[unquoted(name)];
     b.setFaults(&form_.faults());
     return b;
+}
+
+ErrorOr<headless::HeadlessPropertyBag*> Script::filledBag(const std::string& name) {
+    if (!bags_.contains(unquoted(name)))
+        return Error{errc::InvalidProcedureCall,
+                     u"no bag named " + fromUtf8(unquoted(name)) + u": nothing was put in it"};
+    return &bag(name);
 }
 
 ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
@@ -249,19 +292,20 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
         if (!info->isAvailable())
             return Error{errc::ClassNotAvailable, u"ActiveX component can't create object: " +
                                                       fromUtf8(std::string(info->ProgId))};
+        headless::HeadlessPropertyBag* saved = w.size() > 3 ? TRY(filledBag(w[3])) : nullptr;
         auto* control = TRY(form_.add(
             u16(w[1]),
             [&](Site site) -> ErrorOr<std::shared_ptr<Control>> {
                 return std::shared_ptr<Control>(TRY(table_.create(*info, site)));
             },
             info->Class->designWidth, info->Class->designHeight));
-        auto& p = placed_[w[1]];
+        auto& p = placed_[unquoted(w[1])];
         p.dispatcher = std::make_unique<Dispatcher>(*control);
         p.sink = std::make_unique<Sink>();
         p.sink->cls = &control->controlClass();
         form_.container(u16(w[1]))->sink = p.sink.get();
-        if (w.size() > 3) {
-            auto loaded = form_.load(u16(w[1]), bag(w[3]));
+        if (saved) {
+            auto loaded = form_.load(u16(w[1]), *saved);
             if (loaded.isError())
                 report("new", loaded.error()); // it stays on the form as far as it was loaded
         }
@@ -269,8 +313,7 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
     }
     if (cmd == "size") {
         TRY(need(4, "size NAME WIDTH HEIGHT"));
-        return form_.resize(u16(w[1]), static_cast<float>(TRY(parseReal(w[2]))),
-                            static_cast<float>(TRY(parseReal(w[3]))));
+        return form_.resize(u16(w[1]), TRY(parseSingle(w[2])), TRY(parseSingle(w[3])));
     }
     if (cmd == "focus") {
         TRY(need(2, "focus NAME [CONSTITUENT]"));
@@ -282,8 +325,8 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
     }
     if (cmd == "key") {
         TRY(need(3, "key NAME CODE [SHIFT]"));
-        auto code = static_cast<std::int16_t>(TRY(parseInteger(w[2])));
-        auto shift = static_cast<std::int16_t>(w.size() > 3 ? TRY(parseInteger(w[3])) : 0);
+        auto code = TRY(parseNarrow<std::int16_t>(w[2]));
+        auto shift = w.size() > 3 ? TRY(parseNarrow<std::int16_t>(w[3])) : std::int16_t{0};
         return form_.key(u16(w[1]), code, shift);
     }
     if (cmd == "paste") {
@@ -300,15 +343,14 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
         TRY(need(8, "mouse NAME CONSTITUENT down|move|up BUTTON SHIFT X Y"));
         int what = w[3] == "down" ? 0 : w[3] == "move" ? 1 : w[3] == "up" ? 2 : -1;
         if (what < 0) return usage("mouse NAME CONSTITUENT down|move|up BUTTON SHIFT X Y");
-        return form_.mouse(
-            u16(w[1]), u16(w[2]), what, static_cast<std::int16_t>(TRY(parseInteger(w[4]))),
-            static_cast<std::int16_t>(TRY(parseInteger(w[5]))),
-            static_cast<float>(TRY(parseReal(w[6]))), static_cast<float>(TRY(parseReal(w[7]))));
+        return form_.mouse(u16(w[1]), u16(w[2]), what, TRY(parseNarrow<std::int16_t>(w[4])),
+                           TRY(parseNarrow<std::int16_t>(w[5])), TRY(parseSingle(w[6])),
+                           TRY(parseSingle(w[7])));
     }
     if (cmd == "scroll") {
         TRY(need(3, "scroll NAME up|down [COUNT]"));
         if (w[2] != "up" && w[2] != "down") return usage("scroll NAME up|down [COUNT]");
-        int count = w.size() > 3 ? static_cast<int>(TRY(parseInteger(w[3]))) : 1;
+        int count = w.size() > 3 ? TRY(parseNarrow<int>(w[3])) : 1;
         return form_.scroll(u16(w[1]), w[2] == "down", count);
     }
     if (cmd == "tick") {
@@ -322,7 +364,7 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
         DispId id = TRY(p->dispatcher->idOfName(u16(w[2])));
         if (cmd == "get") {
             Value v = TRY(invoke(*p->dispatcher, id, InvokeKind::Get, {}));
-            print(w[1] + "." + w[2] + " = " + formatValue(v));
+            print(unquoted(w[1]) + "." + w[2] + " = " + formatValue(v));
             return {};
         }
         Value v = TRY(parseValue(w[3]));
@@ -342,24 +384,25 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
     }
     if (cmd == "font") {
         TRY(need(4, "font OBJECT \"NAME\" SIZE [bold] [italic]"));
-        auto f = std::make_shared<Font>(u16(w[2]), static_cast<float>(TRY(parseReal(w[3]))));
+        auto f = std::make_shared<Font>(u16(w[2]), TRY(parseSingle(w[3])));
+        TRY(headless::checkFont(f));
         for (std::size_t i = 4; i < w.size(); ++i) {
             if (w[i] == "bold")
                 f->weight = 700;
             else if (w[i] == "italic")
                 f->italic = true;
         }
-        objects_[w[1]] = f;
+        objects_[unquoted(w[1])] = f;
         return {};
     }
     if (cmd == "picture") {
         TRY(need(3, "picture OBJECT \"NAME\""));
-        objects_[w[1]] = std::make_shared<Picture>(u16(w[2]), 1, 32, 32);
+        objects_[unquoted(w[1])] = std::make_shared<Picture>(u16(w[2]), 1, 32, 32);
         return {};
     }
     if (cmd == "menu") {
         TRY(need(2, "menu OBJECT"));
-        objects_[w[1]] = std::make_shared<Object>();
+        objects_[unquoted(w[1])] = std::make_shared<Object>();
         return {};
     }
     if (cmd == "save") {
@@ -368,7 +411,7 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
         b.clear();
         auto r = form_.save(u16(w[1]), b);
         for (const auto& [key, value] : b.entries())
-            print("bag " + w[2] + " " + toUtf8(key) + " = " + formatValue(value) + " (" +
+            print("bag " + unquoted(w[2]) + " " + toUtf8(key) + " = " + formatValue(value) + " (" +
                   toUtf8(valueTypeName(value.type())) + ")");
         return r;
     }
@@ -379,18 +422,12 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
     }
     if (cmd == "write") {
         TRY(need(3, "write BAG FILE"));
-        std::ofstream f(unquoted(w[2]));
-        f << bag(w[1]).toJson();
-        if (!f) return Error{75, u"Path/File access error: " + u16(w[2])};
-        return {};
+        return headless::writeTextFile(unquoted(w[2]), TRY(filledBag(w[1]))->toJson());
     }
     if (cmd == "read") {
         TRY(need(3, "read BAG FILE"));
-        std::ifstream f(unquoted(w[2]));
-        if (!f) return Error{53, u"File not found: " + u16(w[2])};
-        std::stringstream text;
-        text << f.rdbuf();
-        auto b = TRY(headless::HeadlessPropertyBag::fromJson(text.str()));
+        auto b = TRY(
+            headless::HeadlessPropertyBag::fromJson(TRY(headless::readTextFile(unquoted(w[2])))));
         bag(w[1]) = std::move(b);
         bag(w[1]).setFaults(&form_.faults());
         return {};
@@ -423,7 +460,7 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
     }
     if (cmd == "fail") {
         TRY(need(2, "fail CALL [SKIP]"));
-        form_.faults().failNext(w[1], w.size() > 2 ? static_cast<int>(TRY(parseInteger(w[2]))) : 0);
+        form_.faults().failNext(w[1], w.size() > 2 ? TRY(parseNarrow<int>(w[2])) : 0);
         return {};
     }
     if (cmd == "about") {
@@ -431,7 +468,7 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
         if (form_.window(u16(w[1])) || form_.container(u16(w[1])))
             return Error{errc::InvalidProcedureCall, u"the name " + u16(w[1]) + u" is taken"};
         auto& window = form_.openWindow(u16(w[1]));
-        windows_[w[1]] = TRY(frmAbout::create(window));
+        windows_[unquoted(w[1])] = TRY(frmAbout::create(window));
         return window.Show();
     }
     if (cmd == "window") {
@@ -478,7 +515,10 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
         TRY(need(2, "register FILE | unregister FILE"));
         std::string file = unquoted(w[1]);
         headless::HeadlessRegistry registry;
-        if (std::ifstream(file).good()) registry = TRY(headless::HeadlessRegistry::load(file));
+        // A file that is not there yet is made; one that cannot be read is refused.
+        std::error_code absent;
+        if (std::filesystem::exists(file, absent) || absent)
+            registry = TRY(headless::HeadlessRegistry::load(file));
         if (cmd == "register")
             TRY(ControlClassTable::registerAll(
                 registry, toUtf8(form_.runtime().settings().appPath) + "/Tessivra.ocx"));

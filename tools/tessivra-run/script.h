@@ -38,6 +38,8 @@ private:
     ErrorOr<Value> parseValue(const std::string& word) const;
     ErrorOr<Placed*> placed(const std::string& name);
     headless::HeadlessPropertyBag& bag(const std::string& name);
+    // A bag something was put into or read into; any other name is refused.
+    ErrorOr<headless::HeadlessPropertyBag*> filledBag(const std::string& name);
     void print(const std::string& line);
     void report(const std::string& command, const Error& e);
 
