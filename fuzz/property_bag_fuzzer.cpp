@@ -2,6 +2,7 @@
 // text that reads to the same bag, and loading it into a control must end in success or a
 // reported failure, never a crash.
 
+#include "controls/shipped_classes.h"
 #include "framework/registry/class_table.h"
 #include "hosts/headless/form.h"
 #include "hosts/headless/property_bag.h"
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (again.isError() || again.value().toJson() != written) std::abort();
 
     // Every built class reads the bag; values of the wrong type must be refused, not trusted.
-    for (const ControlClassInfo& info : ControlClassTable::classes()) {
+    for (const ControlClassInfo& info : shippedClasses()) {
         if (!info.Class) continue;
         headless::HeadlessForm form;
         using Made = headless::ControlFactory::result_type;

@@ -1,0 +1,139 @@
+#include "runtime/icu/text_services.h"
+
+#include <unicode/datefmt.h>
+#include <unicode/locid.h>
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace tessivra::icuruntime {
+
+struct IcuTextServices::TimeFormatter {
+    std::unique_ptr<icu::DateFormat> format;
+};
+
+IcuTextServices::IcuTextServices(std::string locale, std::string codePage)
+    : locale_(std::move(locale)), codePage_(std::move(codePage)), numberFormat_(locale_) {
+    // The code page is read once into tables, so that converting a typed key costs no lookup
+    // in ICU and no allocation.
+    UErrorCode status = U_ZERO_ERROR;
+    charToByte_.assign(0x10000, NoByte);
+    UConverter* cnv = ucnv_open(codePage_.c_str(), &status);
+    if (U_FAILURE(status)) throw std::runtime_error("unknown code page " + codePage_);
+    ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    for (int b = 0; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        UChar out[4];
+        UErrorCode s = U_ZERO_ERROR;
+        ucnv_reset(cnv);
+        int32_t n = ucnv_toUChars(cnv, out, 4, &in, 1, &s);
+        if (U_SUCCESS(s) && n == 1) {
+            byteToChar_[b] = out[0];
+            byteDefined_[b] = true;
+            // The first byte to give a character is the one that character is written as.
+            if (charToByte_[out[0]] == NoByte) charToByte_[out[0]] = static_cast<std::uint16_t>(b);
+        }
+    }
+    ucnv_close(cnv);
+
+    timeFormatter_ = std::make_unique<TimeFormatter>();
+    timeFormatter_->format.reset(icu::DateFormat::createTimeInstance(
+        icu::DateFormat::kMedium, icu::Locale::forLanguageTag(locale_, status)));
+    timeFormatter_->format->adoptTimeZone(icu::TimeZone::createTimeZone("UTC"));
+}
+
+IcuTextServices::~IcuTextServices() = default;
+
+std::optional<char16_t> IcuTextServices::fromCodePage(std::uint8_t b) const {
+    if (!byteDefined_[b]) return std::nullopt;
+    return byteToChar_[b];
+}
+
+std::uint8_t IcuTextServices::toCodePage(char16_t c) const {
+    std::uint16_t b = charToByte_[c];
+    return b == NoByte ? static_cast<std::uint8_t>('?') : static_cast<std::uint8_t>(b);
+}
+
+ErrorOr<std::u16string> IcuTextServices::convertCase(std::u16string_view s, bool upper) {
+    auto& cache = upper ? upperOne_ : lowerOne_;
+    if (s.size() == 1 && !cache.empty() && cache[s[0]] != 0) return std::u16string(1, cache[s[0]]);
+    // A typed key is one character: the stack buffer covers it and anything short, so the
+    // keystroke path does not allocate.
+    UChar buffer[32];
+    UErrorCode status = U_ZERO_ERROR;
+    const char* locale = locale_.c_str();
+    auto src = reinterpret_cast<const UChar*>(s.data());
+    auto len = static_cast<int32_t>(s.size());
+    int32_t n = upper ? u_strToUpper(buffer, 32, src, len, locale, &status)
+                      : u_strToLower(buffer, 32, src, len, locale, &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+        std::u16string out(static_cast<std::size_t>(n), u'\0');
+        status = U_ZERO_ERROR;
+        auto dst = reinterpret_cast<UChar*>(out.data());
+        upper ? u_strToUpper(dst, n, src, len, locale, &status)
+              : u_strToLower(dst, n, src, len, locale, &status);
+        return out;
+    }
+    if (U_FAILURE(status)) return Error::invalidProcedureCall();
+    // Only a character whose case form is one character of its own is remembered.
+    if (s.size() == 1 && n == 1 && !U16_IS_SURROGATE(s[0])) {
+        if (cache.empty()) cache.assign(0x10000, 0);
+        cache[s[0]] = buffer[0];
+    }
+    return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(n));
+}
+
+ErrorOr<std::u16string> IcuTextServices::UCase(std::u16string_view s) {
+    return convertCase(s, true);
+}
+
+ErrorOr<std::u16string> IcuTextServices::LCase(std::u16string_view s) {
+    return convertCase(s, false);
+}
+
+ErrorOr<std::u16string> IcuTextServices::Chr(std::int32_t code) {
+    if (code < 0 || code > 255 || !byteDefined_[static_cast<std::size_t>(code)])
+        return Error::invalidProcedureCall();
+    return std::u16string(1, byteToChar_[static_cast<std::size_t>(code)]);
+}
+
+ErrorOr<std::int16_t> IcuTextServices::Asc(std::u16string_view s) {
+    if (s.empty()) return Error::invalidProcedureCall();
+    return static_cast<std::int16_t>(toCodePage(s[0]));
+}
+
+// The week settings play no part in the numeric patterns the controls use.
+ErrorOr<std::u16string> IcuTextServices::Format(const Value& expression,
+                                                std::u16string_view pattern, std::int32_t,
+                                                std::int32_t) {
+    return numberFormat_.format(expression, pattern);
+}
+
+ErrorOr<std::u16string> IcuTextServices::CStr(std::int16_t v) {
+    char buf[8];
+    int n = std::snprintf(buf, sizeof buf, "%d", v);
+    return std::u16string(buf, buf + n);
+}
+
+ErrorOr<std::int32_t> IcuTextServices::InStr(std::u16string_view text, std::u16string_view find) {
+    auto pos = text.find(find);
+    return pos == std::u16string_view::npos ? 0 : static_cast<std::int32_t>(pos) + 1;
+}
+
+ErrorOr<std::u16string> IcuTextServices::TimeText(TimeOfDay t) {
+    icu::UnicodeString out;
+    timeFormatter_->format->format(static_cast<UDate>(t.seconds) * 1000.0, out);
+    return std::u16string(out.getBuffer(), static_cast<std::size_t>(out.length()));
+}
+
+ErrorOr<std::string> IcuTextServices::StrConvFromUnicode(std::u16string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char16_t c : s)
+        out.push_back(static_cast<char>(toCodePage(c)));
+    return out;
+}
+
+} // namespace tessivra::icuruntime
