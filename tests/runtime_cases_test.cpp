@@ -207,7 +207,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RuntimeMaker{"Icu",
                      [](const std::string& locale, const std::string& codePage) {
-                         return std::make_shared<icuruntime::IcuTextServices>(locale, codePage);
+                         return std::make_shared<icuruntime::IcuTextServices>(
+                             icuruntime::TextSettings{.locale = locale, .codePage = codePage});
                      }},
         RuntimeMaker{"Headless",
                      [](const std::string& locale, const std::string& codePage) {

@@ -13,7 +13,7 @@ constexpr std::u16string_view kRuntime = u"Runtime";
 
 HeadlessRuntime::HeadlessRuntime(RuntimeSettings settings, FaultPlan& faults, Journal& journal)
     : settings_(std::move(settings)), faults_(faults), journal_(journal),
-      text_(settings_.locale, settings_.codePage) {}
+      text_({.locale = settings_.locale, .codePage = settings_.codePage}) {}
 
 ErrorOr<std::u16string> HeadlessRuntime::UCase(std::u16string_view s) {
     TESSIVRA_FAULT(faults_, u"", kRuntime, "UCase");

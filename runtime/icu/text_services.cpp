@@ -14,14 +14,14 @@ struct IcuTextServices::TimeFormatter {
     std::unique_ptr<icu::DateFormat> format;
 };
 
-IcuTextServices::IcuTextServices(std::string locale, std::string codePage)
-    : locale_(std::move(locale)), codePage_(std::move(codePage)), numberFormat_(locale_) {
+IcuTextServices::IcuTextServices(TextSettings settings)
+    : settings_(std::move(settings)), numberFormat_(settings_.locale) {
     // The code page is read once into tables, so that converting a typed key costs no lookup
     // in ICU and no allocation.
     UErrorCode status = U_ZERO_ERROR;
     charToByte_.assign(0x10000, NoByte);
-    UConverter* cnv = ucnv_open(codePage_.c_str(), &status);
-    if (U_FAILURE(status)) throw std::runtime_error("unknown code page " + codePage_);
+    UConverter* cnv = ucnv_open(settings_.codePage.c_str(), &status);
+    if (U_FAILURE(status)) throw std::runtime_error("unknown code page " + settings_.codePage);
     ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
     for (int b = 0; b < 256; ++b) {
         char in = static_cast<char>(b);
@@ -40,7 +40,7 @@ IcuTextServices::IcuTextServices(std::string locale, std::string codePage)
 
     timeFormatter_ = std::make_unique<TimeFormatter>();
     timeFormatter_->format.reset(icu::DateFormat::createTimeInstance(
-        icu::DateFormat::kMedium, icu::Locale::forLanguageTag(locale_, status)));
+        icu::DateFormat::kMedium, icu::Locale::forLanguageTag(settings_.locale, status)));
     timeFormatter_->format->adoptTimeZone(icu::TimeZone::createTimeZone("UTC"));
 }
 
@@ -63,7 +63,7 @@ ErrorOr<std::u16string> IcuTextServices::convertCase(std::u16string_view s, bool
     // keystroke path does not allocate.
     UChar buffer[32];
     UErrorCode status = U_ZERO_ERROR;
-    const char* locale = locale_.c_str();
+    const char* locale = settings_.locale.c_str();
     auto src = reinterpret_cast<const UChar*>(s.data());
     auto len = static_cast<int32_t>(s.size());
     int32_t n = upper ? u_strToUpper(buffer, 32, src, len, locale, &status)

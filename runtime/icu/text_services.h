@@ -15,11 +15,17 @@
 
 namespace tessivra::icuruntime {
 
+struct TextSettings {
+    // An ICU locale name or language tag ("en-US", "tr-TR").
+    std::string locale = "en-US";
+    // The system's single-byte code page, by a converter name ICU knows ("windows-1252").
+    std::string codePage = "windows-1252";
+};
+
 class IcuTextServices final : public TextServices {
 public:
-    // `locale` is an ICU locale name or language tag ("en-US", "tr-TR"); `codePage` a converter
-    // name ICU knows ("windows-1252"). An unknown code page throws std::runtime_error.
-    IcuTextServices(std::string locale, std::string codePage);
+    // An unknown code page throws std::runtime_error.
+    explicit IcuTextServices(TextSettings settings);
     ~IcuTextServices() override;
 
     ErrorOr<std::u16string> UCase(std::u16string_view) override;
@@ -34,8 +40,7 @@ public:
     ErrorOr<std::u16string> TimeText(TimeOfDay) override;
     ErrorOr<std::string> StrConvFromUnicode(std::u16string_view) override;
 
-    const std::string& locale() const { return locale_; }
-    const std::string& codePage() const { return codePage_; }
+    const TextSettings& settings() const { return settings_; }
     // The character a code-page byte stands for, or nothing when the code page leaves it
     // undefined.
     std::optional<char16_t> fromCodePage(std::uint8_t) const;
@@ -45,8 +50,7 @@ public:
 private:
     ErrorOr<std::u16string> convertCase(std::u16string_view, bool upper);
 
-    std::string locale_;
-    std::string codePage_;
+    TextSettings settings_;
     std::array<char16_t, 256> byteToChar_{};
     std::array<bool, 256> byteDefined_{};
     // Every character's byte, or NoByte: a direct table, since every typed key asks.
