@@ -2,7 +2,7 @@
 // formatter doing the same layout from a ready decimal string. NumberFormat does more (it reads
 // the text in the locale and writes the sign itself), so the ratio says what that costs.
 
-#include "hosts/headless/number_format.h"
+#include "runtime/icu/number_format.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,7 +17,7 @@
 namespace {
 
 using tessivra::Value;
-using tessivra::headless::NumberFormat;
+using tessivra::icuruntime::NumberFormat;
 
 constexpr std::u16string_view kEditing = u"###########0.00";
 constexpr std::u16string_view kDisplay = u"###,###,###,##0.00";

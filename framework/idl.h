@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessivra {
 
@@ -69,9 +70,10 @@ struct TypeDescription {
     const ControlClassInfo* cls; // the class it belongs to
 };
 
-// The 24 type descriptions in library order: each class's dual interface and coclass, class by
-// class, then the eight event interfaces in the same class order.
-std::span<const TypeDescription> typeDescriptions();
+// The type descriptions of a library holding `classes`, in library order: each class's dual
+// interface and coclass, class by class, then the event interfaces in the same class order (three
+// per class). Each points into `classes`.
+std::vector<TypeDescription> typeDescriptions(std::span<const ControlClassInfo> classes);
 
 // How a member type is spelled in IDL, as a value ("short", "Font*"). Void is "void".
 std::string_view idlTypeName(MemberType);
@@ -80,6 +82,6 @@ std::string_view idlTypeName(MemberType);
 // control is part of the build (the others are named in a comment and left out, since a class
 // without its member table cannot be described truthfully). Deterministic: the same build gives
 // the same bytes.
-std::string generateIdl();
+std::string generateIdl(std::span<const ControlClassInfo> classes);
 
 } // namespace tessivra

@@ -3,6 +3,7 @@
 // reported failure, never a crash. The same bytes also make a bag of arbitrary values: every
 // value it accepts must write to a file that reads back and writes the same file again.
 
+#include "controls/shipped_classes.h"
 #include "framework/registry/class_table.h"
 #include "fuzz/input.h"
 #include "hosts/headless/form.h"
@@ -40,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (again.isError() || again.value().toJson() != written) std::abort();
 
     // Every built class reads the bag; values of the wrong type must be refused, not trusted.
-    for (const ControlClassInfo& info : ControlClassTable::classes()) {
+    for (const ControlClassInfo& info : shippedClasses()) {
         if (!info.Class) continue;
         headless::HeadlessForm form;
         using Made = headless::ControlFactory::result_type;

@@ -2,6 +2,7 @@
 // what each class built so far carries. A class joins the comparison by itself when its control
 // is entered in the class table.
 
+#include "controls/shipped_classes.h"
 #include "framework/dispatch.h"
 #include "framework/registry/class_table.h"
 #include "tests/support.h"
@@ -274,14 +275,14 @@ std::string narrow(std::u16string_view s) {
 
 std::vector<const ControlClassInfo*> builtClasses() {
     std::vector<const ControlClassInfo*> built;
-    for (const ControlClassInfo& info : ControlClassTable::classes())
+    for (const ControlClassInfo& info : shippedClasses())
         if (info.Class) built.push_back(&info);
     return built;
 }
 
 TEST(MemberTables, TheExpectationCoversEveryClassOfTheTableAndTheUpperCaseBoxIsBuilt) {
     std::set<std::string> inTable;
-    for (const ControlClassInfo& info : ControlClassTable::classes())
+    for (const ControlClassInfo& info : shippedClasses())
         inTable.insert(std::string(info.Name));
     std::set<std::string> expected;
     for (const auto& [name, cls] : expectedClasses())
@@ -324,7 +325,7 @@ TEST(MemberTables, EveryBuiltClassHasExactlyTheExpectedMembersInInterfaceOrder) 
 }
 
 TEST(MemberTables, PopupMenuTakesARequiredMenuAndFourOptionalValues) {
-    const ControlClass* cls = ControlClassTable::findByProgId("Tessivra.TextoEmMaiusculo")->Class;
+    const ControlClass* cls = findByProgId(shippedClasses(), "Tessivra.TextoEmMaiusculo")->Class;
     ASSERT_NE(cls, nullptr);
     const DispatchMember* popup = memberById(*cls, 0x6003001C);
     ASSERT_NE(popup, nullptr);
@@ -471,7 +472,7 @@ TEST(MemberTables, InstancesAnswerTheDocumentedIdentifiersAndRefuseWhatTheyLack)
     std::size_t asked = 0;
     for (const Ask& a : asks) {
         const ControlClassInfo* info =
-            ControlClassTable::findByProgId("Tessivra." + std::string(a.cls));
+            findByProgId(shippedClasses(), "Tessivra." + std::string(a.cls));
         ASSERT_NE(info, nullptr);
         if (!info->Class) continue;
         SCOPED_TRACE(std::string(a.cls) + "." + narrow(a.name));
@@ -501,8 +502,8 @@ TEST(MemberTables, InstancesAnswerTheDocumentedIdentifiersAndRefuseWhatTheyLack)
 }
 
 TEST(MemberTables, UrlTextsEnabledCannotBeReadAndMultiLineCannotBeAssigned) {
-    const ControlClassInfo* url = ControlClassTable::findByProgId("Tessivra.UrlText");
-    const ControlClassInfo* upper = ControlClassTable::findByProgId("Tessivra.TextoEmMaiusculo");
+    const ControlClassInfo* url = findByProgId(shippedClasses(), "Tessivra.UrlText");
+    const ControlClassInfo* upper = findByProgId(shippedClasses(), "Tessivra.TextoEmMaiusculo");
     if (url->Class) {
         headless::HeadlessForm form;
         auto made = place(form, *url);

@@ -1,7 +1,7 @@
 // The runtime's number layout as the currency box uses it: reading a text in the locale, rounding
 // to the pattern's decimals, writing the locale's symbols, and leaving non-numbers alone.
 
-#include "hosts/headless/number_format.h"
+#include "runtime/icu/number_format.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <random>
 #include <string>
 
-namespace tessivra::headless {
+namespace tessivra::icuruntime {
 namespace {
 
 constexpr std::u16string_view kEditing = u"###########0.00";
@@ -462,4 +462,4 @@ TEST(Patterns, ManyPatternsInTurnEachKeepTheirOwnLayout) {
 }
 
 } // namespace
-} // namespace tessivra::headless
+} // namespace tessivra::icuruntime

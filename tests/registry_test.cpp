@@ -1,6 +1,7 @@
 // The library's frame as a container meets it: identifiers, the class table, creating and
 // counting instances, self-registration and the headless registry with its .reg files.
 
+#include "controls/shipped_classes.h"
 #include "controls/text/TextoEmMaiusculo/TextoEmMaiusculo.h"
 #include "framework/registry/class_table.h"
 #include "framework/registry/guid.h"
@@ -57,7 +58,7 @@ TEST(Guid, BytesPutTheFirstThreeFieldsLittleEndianAndTheLastEightInOrder) {
                                                 0x99, 0xC3, 0x6D, 0x40, 0xCF, 0x08, 0x06, 0x2D};
     EXPECT_EQ(g.toBytes(), expected);
     EXPECT_EQ(Guid::fromBytes(expected), g);
-    for (const ControlClassInfo& c : ControlClassTable::classes())
+    for (const ControlClassInfo& c : shippedClasses())
         for (const Guid& id : {c.Clsid, c.DefaultInterface.iid, c.EventInterface.iid})
             EXPECT_EQ(Guid::fromBytes(id.toBytes()), id) << id.toString();
 }
@@ -107,7 +108,7 @@ TEST(ClassTable, HoldsTheEightClassesInTypeLibraryOrderWithTheirFixedFlags) {
         "ScrollText", "Moeda",    "HoraAtual",        "Sobre"};
     std::vector<std::string_view> names;
     std::int32_t bitmap = 30007;
-    for (const ControlClassInfo& c : ControlClassTable::classes()) {
+    for (const ControlClassInfo& c : shippedClasses()) {
         names.push_back(c.Name);
         // Appended rather than added to a literal: g++ 12 at -O3 wrongly reports an overlapping
         // copy (-Wrestrict) in a literal added to a string.
@@ -126,7 +127,7 @@ TEST(ClassTable, HoldsTheEightClassesInTypeLibraryOrderWithTheirFixedFlags) {
 
 TEST(ClassTable, EveryIdentifierIsDistinctAndNoneIsTheLibrarys) {
     std::set<Guid> seen{Library.libid};
-    for (const ControlClassInfo& c : ControlClassTable::classes())
+    for (const ControlClassInfo& c : shippedClasses())
         for (const Guid& id : {c.Clsid, c.DefaultInterface.iid, c.EventInterface.iid}) {
             EXPECT_FALSE(id.isNull());
             EXPECT_TRUE(seen.insert(id).second) << id.toString();
@@ -135,69 +136,69 @@ TEST(ClassTable, EveryIdentifierIsDistinctAndNoneIsTheLibrarys) {
 }
 
 TEST(ClassTable, ProgIdLookupIsExactAndFindsEveryClass) {
-    const ControlClassInfo* sobre = ControlClassTable::findByProgId("Tessivra.Sobre");
+    const ControlClassInfo* sobre = findByProgId(shippedClasses(), "Tessivra.Sobre");
     ASSERT_NE(sobre, nullptr);
     EXPECT_EQ(sobre->Clsid.toString(), kSobreClsid);
     EXPECT_EQ(sobre->ToolboxBitmap, 30000);
     // Sobre declares no events, yet its event interface has an identifier.
     EXPECT_EQ(sobre->EventInterface.iid.toString(), "{CD0CB74D-83F7-45F5-AB3B-589B4C03BB76}");
 
-    const ControlClassInfo* url = ControlClassTable::findByProgId("Tessivra.UrlText");
+    const ControlClassInfo* url = findByProgId(shippedClasses(), "Tessivra.UrlText");
     ASSERT_NE(url, nullptr);
     EXPECT_EQ(url->ToolboxBitmap, 30007);
 
     // The about window is private to the library.
-    EXPECT_EQ(ControlClassTable::findByProgId("Tessivra.frmAbout"), nullptr);
-    EXPECT_EQ(ControlClassTable::findByProgId(u"Tessivra.frmAbout"), nullptr);
+    EXPECT_EQ(findByProgId(shippedClasses(), "Tessivra.frmAbout"), nullptr);
+    EXPECT_EQ(findByProgId(shippedClasses(), u"Tessivra.frmAbout"), nullptr);
     for (const std::string_view near : {"Sobre", "Tessivra.", "Tessivra.Sobre ", "Tessivra.Sobr",
                                         "Tessivra.SobreX", "", "Tessivra\xC2\xB7Sobre"})
-        EXPECT_EQ(ControlClassTable::findByProgId(near), nullptr) << near;
+        EXPECT_EQ(findByProgId(shippedClasses(), near), nullptr) << near;
 
-    for (const ControlClassInfo& c : ControlClassTable::classes()) {
-        EXPECT_EQ(ControlClassTable::findByProgId(c.ProgId), &c);
+    for (const ControlClassInfo& c : shippedClasses()) {
+        EXPECT_EQ(findByProgId(shippedClasses(), c.ProgId), &c);
         const std::u16string wide(c.ProgId.begin(), c.ProgId.end());
-        EXPECT_EQ(ControlClassTable::findByProgId(wide), &c);
+        EXPECT_EQ(findByProgId(shippedClasses(), wide), &c);
     }
 }
 
 // The component model's registry finds a ProgId whatever its case; the record found keeps the
 // spelling the library registers.
 TEST(ClassTable, ProgIdLookupIgnoresCaseAndKeepsTheRegisteredSpelling) {
-    const ControlClassInfo* sobre = ControlClassTable::findByProgId("Tessivra.Sobre");
+    const ControlClassInfo* sobre = findByProgId(shippedClasses(), "Tessivra.Sobre");
     for (const std::string_view spelling : {"tessivra.sobre", "TESSIVRA.SOBRE", "tEsSiVrA.sObRe"}) {
-        EXPECT_EQ(ControlClassTable::findByProgId(spelling), sobre) << spelling;
+        EXPECT_EQ(findByProgId(shippedClasses(), spelling), sobre) << spelling;
         const std::u16string wide(spelling.begin(), spelling.end());
-        EXPECT_EQ(ControlClassTable::findByProgId(wide), sobre) << spelling;
+        EXPECT_EQ(findByProgId(shippedClasses(), wide), sobre) << spelling;
     }
     EXPECT_EQ(sobre->ProgId, "Tessivra.Sobre");
-    const ControlClassInfo* upper = ControlClassTable::findByProgId("tessivra.textoemmaiusculo");
+    const ControlClassInfo* upper = findByProgId(shippedClasses(), "tessivra.textoemmaiusculo");
     ASSERT_NE(upper, nullptr);
     EXPECT_EQ(upper->Name, "TextoEmMaiusculo");
     // Only ASCII letters fold: a character that merely looks alike is another name.
-    EXPECT_EQ(ControlClassTable::findByProgId(u"Tessivra.\u0405obre"), nullptr);
-    EXPECT_EQ(ControlClassTable::findByProgId(u"tessivra.frmabout"), nullptr);
+    EXPECT_EQ(findByProgId(shippedClasses(), u"Tessivra.\u0405obre"), nullptr);
+    EXPECT_EQ(findByProgId(shippedClasses(), u"tessivra.frmabout"), nullptr);
 }
 
 TEST(ClassTable, ClsidLookupFindsOnlyClassIdentifiers) {
-    for (const ControlClassInfo& c : ControlClassTable::classes()) {
-        EXPECT_EQ(ControlClassTable::findByClsid(c.Clsid), &c);
-        EXPECT_EQ(ControlClassTable::findByClsid(c.DefaultInterface.iid), nullptr);
-        EXPECT_EQ(ControlClassTable::findByClsid(c.EventInterface.iid), nullptr);
+    for (const ControlClassInfo& c : shippedClasses()) {
+        EXPECT_EQ(findByClsid(shippedClasses(), c.Clsid), &c);
+        EXPECT_EQ(findByClsid(shippedClasses(), c.DefaultInterface.iid), nullptr);
+        EXPECT_EQ(findByClsid(shippedClasses(), c.EventInterface.iid), nullptr);
     }
-    EXPECT_EQ(ControlClassTable::findByClsid(Library.libid), nullptr);
-    EXPECT_EQ(ControlClassTable::findByClsid(Guid{}), nullptr);
+    EXPECT_EQ(findByClsid(shippedClasses(), Library.libid), nullptr);
+    EXPECT_EQ(findByClsid(shippedClasses(), Guid{}), nullptr);
 }
 
 TEST(ClassTable, AClassThatCanBeCreatedCarriesItsOwnClassDescription) {
     int available = 0;
-    for (const ControlClassInfo& c : ControlClassTable::classes()) {
+    for (const ControlClassInfo& c : shippedClasses()) {
         EXPECT_EQ(c.isAvailable(), c.Class != nullptr) << c.Name;
         if (!c.isAvailable()) continue;
         ++available;
         EXPECT_EQ(toUtf8(c.Class->name), c.Name);
     }
     EXPECT_GE(available, 1);
-    EXPECT_EQ(ControlClassTable::findByProgId("Tessivra.TextoEmMaiusculo")->Class,
+    EXPECT_EQ(findByProgId(shippedClasses(), "Tessivra.TextoEmMaiusculo")->Class,
               &TextoEmMaiusculo::Class);
 }
 
@@ -208,14 +209,14 @@ protected:
     Site site() { return Site{container, form.runtime(), form.shell()}; }
     // An instance made through the table on this fixture's container.
     ControlHandle make(std::string_view progId) {
-        auto made = table.create(*ControlClassTable::findByProgId(progId), site());
+        auto made = table.create(*findByProgId(shippedClasses(), progId), site());
         EXPECT_FALSE(made.isError()) << toUtf8(made.error().description);
         return made.isError() ? ControlHandle{} : made.releaseValue();
     }
 
     HeadlessForm form;
     HeadlessContainer container{form, u"c1"};
-    ControlClassTable table;
+    ControlClassTable table{shippedClasses()};
 };
 
 TEST_F(ClassCreation, TextoEmMaiusculoIsCreatedByProgIdOrClsidWithItsConstituents) {
@@ -228,14 +229,14 @@ TEST_F(ClassCreation, TextoEmMaiusculoIsCreatedByProgIdOrClsidWithItsConstituent
     }
     const Guid clsid = Guid::literal("{B1F39F20-0EC1-474C-AA22-EE56F214819F}");
     HeadlessContainer other{form, u"c2"};
-    auto made = table.create(*ControlClassTable::findByClsid(clsid),
+    auto made = table.create(*findByClsid(shippedClasses(), clsid),
                              Site{other, form.runtime(), form.shell()});
     ASSERT_OK(made);
     EXPECT_NE(dynamic_cast<TextoEmMaiusculo*>(made.value().get()), nullptr);
 }
 
 TEST_F(ClassCreation, AClassNotInTheBuildFailsWith429NamingItAndTouchesNothing) {
-    for (const ControlClassInfo& c : ControlClassTable::classes()) {
+    for (const ControlClassInfo& c : shippedClasses()) {
         if (c.isAvailable()) continue;
         auto made = table.create(c, site());
         ASSERT_TRUE(made.isError()) << c.Name;
@@ -245,7 +246,7 @@ TEST_F(ClassCreation, AClassNotInTheBuildFailsWith429NamingItAndTouchesNothing) 
         EXPECT_NE(text.find(std::string(c.ProgId) + " is not available"), std::string::npos)
             << text;
     }
-    const ControlClassInfo* mail = ControlClassTable::findByProgId("Tessivra.MailText");
+    const ControlClassInfo* mail = findByProgId(shippedClasses(), "Tessivra.MailText");
     if (!mail->isAvailable()) {
         EXPECT_EQ(toUtf8(table.create(*mail, site()).error().description),
                   "ActiveX component can't create object: Tessivra.MailText is not available "
@@ -257,7 +258,7 @@ TEST_F(ClassCreation, AClassNotInTheBuildFailsWith429NamingItAndTouchesNothing) 
 }
 
 TEST_F(ClassCreation, ARecordThatIsNotTheTablesIsRefusedEvenWithAFactory) {
-    ControlClassInfo forged = *ControlClassTable::findByProgId("Tessivra.TextoEmMaiusculo");
+    ControlClassInfo forged = *findByProgId(shippedClasses(), "Tessivra.TextoEmMaiusculo");
     forged.Clsid = Guid::literal("{00000000-0000-0000-0000-00000000BEEF}");
     auto made = table.create(forged, site());
     ASSERT_TRUE(made.isError());
@@ -270,7 +271,7 @@ TEST_F(ClassCreation, ARecordThatIsNotTheTablesIsRefusedEvenWithAFactory) {
 
 TEST_F(ClassCreation, AHostFailureWhileCreatingComesBackUnchangedAndCountsNothing) {
     form.faults().failNext("c1.Text1.Create");
-    auto made = table.create(*ControlClassTable::findByProgId("Tessivra.TextoEmMaiusculo"), site());
+    auto made = table.create(*findByProgId(shippedClasses(), "Tessivra.TextoEmMaiusculo"), site());
     ASSERT_TRUE(made.isError());
     EXPECT_EQ(made.error().code, headless::InjectedFailureCode);
     EXPECT_EQ(table.liveInstances(), 0u);
@@ -281,7 +282,7 @@ TEST_F(ClassCreation, UnloadWaitsForEveryLiveInstanceAndEveryLock) {
     EXPECT_TRUE(table.canUnload());
     ControlHandle a = make("Tessivra.TextoEmMaiusculo");
     HeadlessContainer second{form, u"c2"};
-    auto madeB = table.create(*ControlClassTable::findByProgId("Tessivra.TextoEmMaiusculo"),
+    auto madeB = table.create(*findByProgId(shippedClasses(), "Tessivra.TextoEmMaiusculo"),
                               Site{second, form.runtime(), form.shell()});
     ASSERT_OK(madeB);
     ControlHandle b = madeB.releaseValue();
@@ -307,7 +308,7 @@ TEST_F(ClassCreation, UnloadWaitsForEveryLiveInstanceAndEveryLock) {
 }
 
 TEST_F(ClassCreation, TablesCountTheirOwnInstancesAndAnInstanceMayOutliveItsTable) {
-    ControlClassTable other;
+    ControlClassTable other{shippedClasses()};
     ControlHandle a = make("Tessivra.TextoEmMaiusculo");
     EXPECT_FALSE(table.canUnload());
     EXPECT_TRUE(other.canUnload());
@@ -315,8 +316,8 @@ TEST_F(ClassCreation, TablesCountTheirOwnInstancesAndAnInstanceMayOutliveItsTabl
     ControlHandle survivor;
     HeadlessContainer second{form, u"c2"};
     {
-        ControlClassTable shortLived;
-        auto made = shortLived.create(*ControlClassTable::findByProgId("Tessivra.TextoEmMaiusculo"),
+        ControlClassTable shortLived{shippedClasses()};
+        auto made = shortLived.create(*findByProgId(shippedClasses(), "Tessivra.TextoEmMaiusculo"),
                                       Site{second, form.runtime(), form.shell()});
         ASSERT_OK(made);
         survivor = made.releaseValue();
@@ -328,7 +329,7 @@ TEST_F(ClassCreation, TablesCountTheirOwnInstancesAndAnInstanceMayOutliveItsTabl
 // ---- registration ---------------------------------------------------------------------------
 
 TEST(Registration, RecordsHoldEveryClassInterfaceAndTheTypeLibraryOnce) {
-    const auto records = registrationRecords(kLibraryPath);
+    const auto records = registrationRecords(shippedClasses(), kLibraryPath);
     // Per class: 2 under the ProgId, 10 under the class identifier, 5 per interface.
     EXPECT_EQ(records.size(), 8u * (2 + 10 + 2 * 5) + 4);
     std::set<std::pair<std::string, std::string>> unique;
@@ -339,7 +340,7 @@ TEST(Registration, RecordsHoldEveryClassInterfaceAndTheTypeLibraryOnce) {
     // Only the control mark is a key without a value.
     EXPECT_EQ(std::ranges::count_if(records, [](const auto& r) { return !r.data; }), 8);
     // The path changes the data only.
-    const auto elsewhere = registrationRecords("D:\\other\\Tessivra.ocx");
+    const auto elsewhere = registrationRecords(shippedClasses(), "D:\\other\\Tessivra.ocx");
     ASSERT_EQ(elsewhere.size(), records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
         EXPECT_EQ(elsewhere[i].key, records[i].key);
@@ -357,7 +358,7 @@ TEST(Registration, LibraryFolderIsThePathUpToItsLastSeparator) {
 
 class Registered : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_OK(ControlClassTable::registerAll(registry, kLibraryPath)); }
+    void SetUp() override { ASSERT_OK(registerClasses(shippedClasses(), registry, kLibraryPath)); }
     std::optional<std::string> read(std::string_view key, std::string_view name = "") {
         auto v = registry.readValue(hkcr(key), name);
         EXPECT_FALSE(v.isError());
@@ -386,7 +387,7 @@ TEST_F(Registered, TheProgIdLeadsToTheClassAndTheClassToThisFile) {
 }
 
 TEST_F(Registered, BothInterfacesOfEveryClassGoThroughTheAutomationMarshaller) {
-    for (const ControlClassInfo& c : ControlClassTable::classes())
+    for (const ControlClassInfo& c : shippedClasses())
         for (const InterfaceInfo& itf : {c.DefaultInterface, c.EventInterface}) {
             const std::string key = "Interface\\" + itf.iid.toString();
             EXPECT_EQ(read(key), std::string(itf.name));
@@ -438,14 +439,14 @@ HeadlessRegistry populatedRegistry() {
 TEST(Registration, UnregisteringRestoresARegistryThatHeldOtherEntriesExactly) {
     HeadlessRegistry registry = populatedRegistry();
     const HeadlessRegistry before = registry;
-    ASSERT_OK(ControlClassTable::registerAll(registry, kLibraryPath));
+    ASSERT_OK(registerClasses(shippedClasses(), registry, kLibraryPath));
     EXPECT_NE(registry, before);
     // Registering twice writes the same records again and changes nothing more.
     const HeadlessRegistry once = registry;
-    ASSERT_OK(ControlClassTable::registerAll(registry, kLibraryPath));
+    ASSERT_OK(registerClasses(shippedClasses(), registry, kLibraryPath));
     EXPECT_EQ(registry, once);
 
-    ASSERT_OK(ControlClassTable::unregisterAll(registry));
+    ASSERT_OK(unregisterClasses(shippedClasses(), registry));
     EXPECT_EQ(registry, before) << registry.toRegFile();
     // The shared class key kept the other software's value and subkey.
     auto appId = registry.readValue(hkcr("CLSID\\" + std::string(kSobreClsid)), "AppID");
@@ -455,8 +456,8 @@ TEST(Registration, UnregisteringRestoresARegistryThatHeldOtherEntriesExactly) {
 
 TEST(Registration, UnregisteringKeepsOnlyTheSharedClassKeysAndASecondTimeChangesNothing) {
     HeadlessRegistry registry;
-    ASSERT_OK(ControlClassTable::registerAll(registry, "Tessivra.ocx"));
-    ASSERT_OK(ControlClassTable::unregisterAll(registry));
+    ASSERT_OK(registerClasses(shippedClasses(), registry, "Tessivra.ocx"));
+    ASSERT_OK(unregisterClasses(shippedClasses(), registry));
     // Every component server files its entries under these; they are not the library's to drop.
     EXPECT_EQ(registry.keys(),
               (std::vector<std::string>{hkcr("CLSID"), hkcr("Interface"), hkcr("TypeLib")}));
@@ -465,7 +466,7 @@ TEST(Registration, UnregisteringKeepsOnlyTheSharedClassKeysAndASecondTimeChanges
 
     HeadlessRegistry other = populatedRegistry();
     const HeadlessRegistry before = other;
-    ASSERT_OK(ControlClassTable::unregisterAll(other));
+    ASSERT_OK(unregisterClasses(shippedClasses(), other));
     EXPECT_EQ(other, before);
 }
 
@@ -510,18 +511,18 @@ private:
 
 TEST(Registration, ABackendFailureStopsRegisteringThereAndIsReturned) {
     FailingRegistry registry(5);
-    auto result = ControlClassTable::registerAll(registry, kLibraryPath);
+    auto result = registerClasses(shippedClasses(), registry, kLibraryPath);
     ASSERT_TRUE(result.isError());
     EXPECT_EQ(result.error().code, 70);
     EXPECT_EQ(registry.changes, 5);
     // The five records before the failure stay; nothing after it was written.
-    const auto records = registrationRecords(kLibraryPath);
+    const auto records = registrationRecords(shippedClasses(), kLibraryPath);
     EXPECT_EQ(registry.inner.readValue(records[4].key, records[4].name).value(), records[4].data);
     EXPECT_FALSE(registry.inner.readValue(records[5].key, records[5].name).value().has_value());
 
     FailingRegistry removing(0);
-    ASSERT_OK(ControlClassTable::registerAll(removing.inner, kLibraryPath));
-    auto removed = ControlClassTable::unregisterAll(removing);
+    ASSERT_OK(registerClasses(shippedClasses(), removing.inner, kLibraryPath));
+    auto removed = unregisterClasses(shippedClasses(), removing);
     ASSERT_TRUE(removed.isError());
     EXPECT_EQ(removed.error().code, 70);
 }
@@ -611,7 +612,7 @@ TEST(RegFile, WritesRegedit4WithEscapedStringsAndEveryKey) {
 
 TEST(RegFile, WhatIsWrittenReadsBackTheSame) {
     HeadlessRegistry r = populatedRegistry();
-    ASSERT_OK(ControlClassTable::registerAll(r, kLibraryPath));
+    ASSERT_OK(registerClasses(shippedClasses(), r, kLibraryPath));
     ASSERT_OK(r.setValue(hkcr("Odd\\Names"), "tab\there", "ünïcödé \\\\ \"\" ; [x] @=\"y\""));
     ASSERT_OK(r.setValue(hkcr("Odd\\Names"), "@", "a value named @, not the default"));
     auto back = HeadlessRegistry::fromRegFile(r.toRegFile());
@@ -723,7 +724,7 @@ TEST(RegFile, SavedFilesLoadBackAndAMissingFileIsReported) {
         ("tessivra-registry-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
     std::filesystem::create_directories(dir);
     HeadlessRegistry r;
-    ASSERT_OK(ControlClassTable::registerAll(r, kLibraryPath));
+    ASSERT_OK(registerClasses(shippedClasses(), r, kLibraryPath));
     ASSERT_OK(r.save(dir / "Tessivra.reg"));
     auto back = HeadlessRegistry::load(dir / "Tessivra.reg");
     ASSERT_OK(back);

@@ -1,6 +1,7 @@
 // The library's embedded resources, decoded the way Windows reads them: the toolbox bitmaps,
 // the interface identifier resources, the icons, the cursor and the credits logo.
 
+#include "controls/shipped_classes.h"
 #include "framework/registry/class_table.h"
 #include "framework/registry/resources.h"
 
@@ -153,7 +154,7 @@ TEST(ToolboxBitmaps, EveryClassNamesAPictureOnWhiteThatIsDrawnAndItsOwn) {
     // Kept as text: g++ 12 at -O3 wrongly reports an unbounded memcmp (-Wstringop-overread) in
     // ordering byte vectors.
     std::set<std::string> distinct;
-    for (const ControlClassInfo& c : ControlClassTable::classes()) {
+    for (const ControlClassInfo& c : shippedClasses()) {
         SCOPED_TRACE(std::string(c.Name));
         const auto bytes = toolboxBitmap(c.ToolboxBitmap);
         ASSERT_EQ(bytes.size(), 760u);
@@ -198,7 +199,7 @@ TEST(ToolboxBitmaps, CapitalsReachHigherThanSmallLettersDoOutsideTheAscender) {
 
 TEST(IdentifierResources, EachHoldsLength16AndTheTablesInterfaceIdentifier) {
     std::vector<std::string> expectedNames;
-    for (const ControlClassInfo& c : ControlClassTable::classes()) {
+    for (const ControlClassInfo& c : shippedClasses()) {
         std::string upper;
         for (const char ch : c.Name)
             upper += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
@@ -206,13 +207,14 @@ TEST(IdentifierResources, EachHoldsLength16AndTheTablesInterfaceIdentifier) {
              {std::pair{"_IID_", c.DefaultInterface.iid}, {"_SRCIID_", c.EventInterface.iid}}) {
             const std::string name = prefix + upper;
             expectedNames.push_back(name);
-            const auto bytes = identifierResource(name);
+            const auto bytes = identifierResource(shippedClasses(), name);
             ASSERT_EQ(bytes.size(), 20u) << name;
             EXPECT_EQ(le32(bytes, 0), 16u) << name;
-            EXPECT_EQ(Guid::fromBytes(bytes.subspan<4, 16>()), iid) << name;
+            EXPECT_EQ(Guid::fromBytes(std::span<const std::uint8_t>(bytes).subspan<4, 16>()), iid)
+                << name;
         }
     }
-    EXPECT_EQ(identifierResourceNames(), expectedNames);
+    EXPECT_EQ(identifierResourceNames(shippedClasses()), expectedNames);
 }
 
 TEST(IdentifierResources, HoraAtualsBytesAreTheStandardLayoutOfItsIdentifier) {
@@ -221,20 +223,20 @@ TEST(IdentifierResources, HoraAtualsBytesAreTheStandardLayoutOfItsIdentifier) {
                                         0x3B, 0x40, 0xBE, 0x6B, 0x09, 0x3C, 0xAE, 0x11, 0x90, 0x0B};
     const std::vector<std::uint8_t> src{16,   0,    0,    0,    0x9A, 0xC6, 0x97, 0x0B, 0x5A, 0x12,
                                         0xEA, 0x48, 0xB1, 0x62, 0x03, 0xD2, 0x1F, 0x6A, 0x46, 0x6F};
-    const auto a = identifierResource("_IID_HORAATUAL");
-    const auto b = identifierResource("_SRCIID_HORAATUAL");
-    EXPECT_EQ(std::vector<std::uint8_t>(a.begin(), a.end()), iid);
-    EXPECT_EQ(std::vector<std::uint8_t>(b.begin(), b.end()), src);
+    const auto a = identifierResource(shippedClasses(), "_IID_HORAATUAL");
+    const auto b = identifierResource(shippedClasses(), "_SRCIID_HORAATUAL");
+    EXPECT_EQ(a, iid);
+    EXPECT_EQ(b, src);
 }
 
 TEST(IdentifierResources, NamesMatchWithoutCaseAndOthersAreAbsent) {
-    const auto upper = identifierResource("_SRCIID_SOBRE");
-    const auto mixed = identifierResource("_srcIID_Sobre");
+    const auto upper = identifierResource(shippedClasses(), "_SRCIID_SOBRE");
+    const auto mixed = identifierResource(shippedClasses(), "_srcIID_Sobre");
     ASSERT_EQ(upper.size(), 20u);
-    EXPECT_EQ(upper.data(), mixed.data());
+    EXPECT_EQ(upper, mixed);
     for (const char* absent :
          {"_IID_FRMABOUT", "_IID_", "IID_SOBRE", "_IID_SOBRE ", "_SRCIID_SOBR", "_IID_SOBREX", ""})
-        EXPECT_TRUE(identifierResource(absent).empty()) << absent;
+        EXPECT_TRUE(identifierResource(shippedClasses(), absent).empty()) << absent;
 }
 
 // ---- the controls' and the about window's pictures ------------------------------------------

@@ -18,9 +18,13 @@ struct TimeOfDay {
     std::int32_t seconds = 0;
 };
 
-class Runtime {
+// The runtime's text services: the locale's case rules and time format, the system's single-byte
+// code page, number layout and plain text helpers. They need only the platform's locale support,
+// so the hosts on one platform library share one implementation (runtime/icu/), and every
+// implementation answers the same table of cases (tests/runtime_cases.tsv).
+class TextServices {
 public:
-    virtual ~Runtime() = default;
+    virtual ~TextServices() = default;
     // Locale-aware case conversion; characters without a case form come back unchanged.
     virtual ErrorOr<std::u16string> UCase(std::u16string_view) = 0;
     virtual ErrorOr<std::u16string> LCase(std::u16string_view) = 0;
@@ -36,6 +40,15 @@ public:
     virtual ErrorOr<std::u16string> CStr(std::int16_t) = 0;
     // 1-based position of the first exact occurrence of `find`, or 0.
     virtual ErrorOr<std::int32_t> InStr(std::u16string_view text, std::u16string_view find) = 0;
+    // A time in the system's time format.
+    virtual ErrorOr<std::u16string> TimeText(TimeOfDay) = 0;
+    // Text in the system's single-byte code page, as a declared API receives it.
+    virtual ErrorOr<std::string> StrConvFromUnicode(std::u16string_view) = 0;
+};
+
+// The whole runtime a control calls: the text services and what is the host's own.
+class Runtime : public TextServices {
+public:
     // Modal: returns when the user closes it. A carriage return in the prompt breaks the line.
     virtual ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
                                          std::u16string_view title) = 0;
@@ -43,12 +56,8 @@ public:
     virtual ErrorOr<void> SendKeys(std::u16string_view keys,
                                    const Value& wait = Value::missing()) = 0;
     virtual ErrorOr<TimeOfDay> Time() = 0;
-    // A time in the system's time format.
-    virtual ErrorOr<std::u16string> TimeText(TimeOfDay) = 0;
     // The folder that holds the library's file.
     virtual ErrorOr<std::u16string> AppPath() = 0;
-    // Text in the system's single-byte code page, as a declared API receives it.
-    virtual ErrorOr<std::string> StrConvFromUnicode(std::u16string_view) = 0;
 };
 
 class Shell {

@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <limits>
 
-#include <unicode/unistr.h>
-
 namespace tessivra {
 
 std::u16string_view valueTypeName(ValueType t) {
@@ -265,16 +263,117 @@ bool operator==(const Value& a, const Value& b) {
     }
 }
 
+// The two conversions follow the Unicode standard's advice for ill-formed text, as the
+// platform libraries do: a lone surrogate, and each maximal part of a UTF-8 sequence that cannot
+// be completed, becomes one U+FFFD, and the text goes on after it.
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void appendUtf16(std::u16string& out, char32_t c) {
+    if (c < 0x10000) {
+        out += static_cast<char16_t>(c);
+    } else {
+        c -= 0x10000;
+        out += static_cast<char16_t>(0xD800 | (c >> 10));
+        out += static_cast<char16_t>(0xDC00 | (c & 0x3FF));
+    }
+}
+
+bool isHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+} // namespace
+
 std::string toUtf8(std::u16string_view s) {
     std::string out;
-    icu::UnicodeString(false, s.data(), static_cast<int32_t>(s.size())).toUTF8String(out);
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i];
+        if (isHighSurrogate(c) && i + 1 < s.size() && isLowSurrogate(s[i + 1])) {
+            appendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
+                                (static_cast<char32_t>(s[i + 1]) - 0xDC00));
+            ++i;
+        } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
+            appendUtf8(out, kReplacement);
+        } else {
+            appendUtf8(out, c);
+        }
+    }
     return out;
 }
 
 std::u16string fromUtf8(std::string_view s) {
-    auto u =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
-    return std::u16string(u.getBuffer(), static_cast<std::size_t>(u.length()));
+    std::u16string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto lead = static_cast<unsigned char>(s[i++]);
+        if (lead < 0x80) {
+            out += static_cast<char16_t>(lead);
+            continue;
+        }
+        // The length a lead byte announces, and the range its first continuation byte must lie
+        // in: the narrower ranges refuse overlong forms, surrogates and code points past U+10FFFF.
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        char32_t c = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            c = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            c = lead & 0x0F;
+            if (lead == 0xE0) low = 0xA0;
+            if (lead == 0xED) high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            c = lead & 0x07;
+            if (lead == 0xF0) low = 0x90;
+            if (lead == 0xF4) high = 0x8F;
+        } else {
+            out += static_cast<char16_t>(kReplacement);
+            continue;
+        }
+        std::size_t taken = 1;
+        for (; taken < length && i < s.size(); ++taken) {
+            const auto next = static_cast<unsigned char>(s[i]);
+            if (next < low || next > high) break;
+            c = (c << 6) | (next & 0x3F);
+            ++i;
+            low = 0x80;
+            high = 0xBF;
+        }
+        // An incomplete sequence stands for one replacement; the byte that broke it starts anew.
+        if (taken < length)
+            out += static_cast<char16_t>(kReplacement);
+        else
+            appendUtf16(out, c);
+    }
+    return out;
 }
 
 } // namespace tessivra

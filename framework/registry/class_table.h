@@ -1,11 +1,12 @@
 #pragma once
-// The library's eight control classes as a container finds them: one constant record per class,
-// in type-library order, and the operations a component server offers on them (find a class,
-// create an instance, say whether the library may be unloaded, register and unregister).
+// The library's control classes as a container finds them: one constant record per class, in
+// type-library order, and the operations a component server offers on them (find a class, create
+// an instance, say whether the library may be unloaded). The records themselves are the
+// controls' business: the table of shipped classes sits above the controls and hands its rows
+// to everything here as a span.
 
 #include "framework/control.h"
 #include "framework/registry/guid.h"
-#include "framework/registry/registry_backend.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -53,6 +54,34 @@ struct ControlClassInfo {
     bool isAvailable() const { return create != nullptr; }
 };
 
+// The `create` of a class's record: a class's own `create` gives its own type; the table hands
+// out the common base.
+template <typename C> ErrorOr<std::unique_ptr<Control>> createAsControl(Site site) {
+    ErrorOr<std::unique_ptr<C>> made = C::create(site);
+    if (made.isError()) return made.releaseError();
+    return std::unique_ptr<Control>(made.releaseValue());
+}
+
+// The names of a record are written out for readability; they must follow from the class name:
+// "Tessivra." and the name for the ProgId, one underscore before it for the default interface,
+// two for the event interface.
+constexpr bool namesFollowClass(const ControlClassInfo& c) {
+    constexpr std::string_view prefix = "Tessivra.";
+    return c.ProgId.size() == prefix.size() + c.Name.size() && c.ProgId.starts_with(prefix) &&
+           c.ProgId.ends_with(c.Name) && c.DefaultInterface.name.size() == c.Name.size() + 1 &&
+           c.DefaultInterface.name.starts_with("_") && c.DefaultInterface.name.ends_with(c.Name) &&
+           c.EventInterface.name.size() == c.Name.size() + 2 &&
+           c.EventInterface.name.starts_with("__") && c.EventInterface.name.ends_with(c.Name);
+}
+
+// Matched without regard to case, as the component model looks ProgIds up; the record keeps the
+// registered spelling. Nothing for any other text (the about window included).
+const ControlClassInfo* findByProgId(std::span<const ControlClassInfo> classes,
+                                     std::string_view progId);
+const ControlClassInfo* findByProgId(std::span<const ControlClassInfo> classes,
+                                     std::u16string_view progId);
+const ControlClassInfo* findByClsid(std::span<const ControlClassInfo> classes, const Guid& clsid);
+
 // The state a loaded library keeps: live instances and class-object locks.
 namespace detail {
 struct ModuleState {
@@ -69,19 +98,18 @@ struct InstanceRelease {
 };
 using ControlHandle = std::unique_ptr<Control, InstanceRelease>;
 
+// The component server over one set of classes: it creates instances and keeps the counts that
+// decide whether the library may be unloaded.
 class ControlClassTable {
 public:
-    ControlClassTable();
+    // `classes` must outlive the table and every instance it makes (the shipped classes are
+    // constant data).
+    explicit ControlClassTable(std::span<const ControlClassInfo> classes);
     ControlClassTable(const ControlClassTable&) = delete;
     ControlClassTable& operator=(const ControlClassTable&) = delete;
 
-    // The eight records in type-library order.
-    static std::span<const ControlClassInfo> classes();
-    // Matched without regard to case, as the component model looks ProgIds up; the record keeps
-    // the registered spelling. Nothing for any other text (the about window included).
-    static const ControlClassInfo* findByProgId(std::string_view progId);
-    static const ControlClassInfo* findByProgId(std::u16string_view progId);
-    static const ControlClassInfo* findByClsid(const Guid& clsid);
+    // The records in type-library order.
+    std::span<const ControlClassInfo> classes() const { return classes_; }
 
     // A new instance of the class, with its constituents created on the site's container.
     // A class of the table whose control is not in this build fails with 429 before the site
@@ -95,13 +123,8 @@ public:
     void lockServer(bool lock);
     std::size_t liveInstances() const { return module_->instances; }
 
-    // Writes (removes) every registry record of the eight classes, their interfaces and the
-    // type library. `libraryPath` is the full path of the library's file. Stops at the first
-    // failure of the backend, leaving what was already done.
-    static ErrorOr<void> registerAll(RegistryBackend& registry, std::string_view libraryPath);
-    static ErrorOr<void> unregisterAll(RegistryBackend& registry);
-
 private:
+    std::span<const ControlClassInfo> classes_;
     std::shared_ptr<detail::ModuleState> module_;
 };
 

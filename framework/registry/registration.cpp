@@ -1,6 +1,5 @@
 #include "framework/registry/registration.h"
 
-#include "framework/registry/class_table.h"
 #include "framework/registry/library.h"
 
 #include <algorithm>
@@ -54,7 +53,8 @@ std::string_view libraryFolder(std::string_view libraryPath) {
     return slash == std::string_view::npos ? std::string_view{} : libraryPath.substr(0, slash);
 }
 
-std::vector<RegistryRecord> registrationRecords(std::string_view libraryPath) {
+std::vector<RegistryRecord> registrationRecords(std::span<const ControlClassInfo> classes,
+                                                std::string_view libraryPath) {
     std::vector<RegistryRecord> r;
     const auto value = [&r](std::string key, std::string_view name, std::string data) {
         r.push_back({std::move(key), std::string(name), std::move(data)});
@@ -63,7 +63,7 @@ std::vector<RegistryRecord> registrationRecords(std::string_view libraryPath) {
     const std::string libid = Library.libid.toString();
     const std::string version = versionText(Library);
 
-    for (const ControlClassInfo& c : ControlClassTable::classes()) {
+    for (const ControlClassInfo& c : classes) {
         const std::string progIdKey = join(ClassesRoot, c.ProgId);
         value(progIdKey, "", std::string(c.ProgId));
         value(join(progIdKey, "CLSID"), "", c.Clsid.toString());
@@ -131,6 +131,17 @@ ErrorOr<void> removeRecords(RegistryBackend& registry, const std::vector<Registr
     for (const std::string& key : keys)
         TRY(registry.deleteKeyIfEmpty(key));
     return {};
+}
+
+ErrorOr<void> registerClasses(std::span<const ControlClassInfo> classes, RegistryBackend& registry,
+                              std::string_view libraryPath) {
+    return writeRecords(registry, registrationRecords(classes, libraryPath));
+}
+
+ErrorOr<void> unregisterClasses(std::span<const ControlClassInfo> classes,
+                                RegistryBackend& registry) {
+    // Keys and value names do not depend on the path, and removal needs nothing else.
+    return removeRecords(registry, registrationRecords(classes, {}));
 }
 
 } // namespace tessivra

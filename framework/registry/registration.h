@@ -3,9 +3,11 @@
 // library's identity. Registering writes the list; unregistering removes the same list, so the
 // two can never disagree about what belongs to the library.
 
+#include "framework/registry/class_table.h"
 #include "framework/registry/registry_backend.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,9 +27,19 @@ struct RegistryRecord {
     friend bool operator==(const RegistryRecord&, const RegistryRecord&) = default;
 };
 
-// Every record of the library for a file at `libraryPath` (full path, as Windows spells it),
-// in the order they are written. Keys and value names do not depend on the path.
-std::vector<RegistryRecord> registrationRecords(std::string_view libraryPath);
+// Every record of the library holding `classes`, for a file at `libraryPath` (full path, as
+// Windows spells it), in the order they are written. Keys and value names do not depend on the
+// path.
+std::vector<RegistryRecord> registrationRecords(std::span<const ControlClassInfo> classes,
+                                                std::string_view libraryPath);
+
+// Writes (removes) every registry record of the classes, their interfaces and the type library.
+// `libraryPath` is the full path of the library's file. Stops at the first failure of the
+// backend, leaving what was already done.
+ErrorOr<void> registerClasses(std::span<const ControlClassInfo> classes, RegistryBackend& registry,
+                              std::string_view libraryPath);
+ErrorOr<void> unregisterClasses(std::span<const ControlClassInfo> classes,
+                                RegistryBackend& registry);
 
 // The folder part of a library path, without the final separator ("" for a bare file name).
 std::string_view libraryFolder(std::string_view libraryPath);

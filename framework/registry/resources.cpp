@@ -1,6 +1,5 @@
 #include "framework/registry/resources.h"
 
-#include "framework/registry/class_table.h"
 #include "framework/registry/resource_data.h"
 
 #include <algorithm>
@@ -9,11 +8,6 @@
 namespace tessivra {
 
 namespace {
-
-struct IdentifierResource {
-    std::string name;
-    std::array<std::uint8_t, 20> bytes;
-};
 
 char upper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -30,36 +24,34 @@ IdentifierResource makeIdentifierResource(std::string_view prefix, std::string_v
     return r;
 }
 
-// Made once from the class table, so the identifiers are stated in one place only.
-const std::vector<IdentifierResource>& identifierResources() {
-    static const std::vector<IdentifierResource> all = [] {
-        std::vector<IdentifierResource> v;
-        for (const ControlClassInfo& c : ControlClassTable::classes()) {
-            v.push_back(makeIdentifierResource("_IID_", c.Name, c.DefaultInterface.iid));
-            v.push_back(makeIdentifierResource("_SRCIID_", c.Name, c.EventInterface.iid));
-        }
-        return v;
-    }();
-    return all;
-}
-
 } // namespace
+
+// Made from the class table, so the identifiers are stated in one place only.
+std::vector<IdentifierResource> identifierResources(std::span<const ControlClassInfo> classes) {
+    std::vector<IdentifierResource> v;
+    for (const ControlClassInfo& c : classes) {
+        v.push_back(makeIdentifierResource("_IID_", c.Name, c.DefaultInterface.iid));
+        v.push_back(makeIdentifierResource("_SRCIID_", c.Name, c.EventInterface.iid));
+    }
+    return v;
+}
 
 std::span<const std::uint8_t> toolboxBitmap(std::int32_t id) {
     if (id < FirstToolboxBitmap || id > LastToolboxBitmap) return {};
     return detail::embeddedResource("toolbox_" + std::to_string(id));
 }
 
-std::span<const std::uint8_t> identifierResource(std::string_view name) {
-    for (const IdentifierResource& r : identifierResources())
+std::vector<std::uint8_t> identifierResource(std::span<const ControlClassInfo> classes,
+                                             std::string_view name) {
+    for (const IdentifierResource& r : identifierResources(classes))
         if (std::ranges::equal(r.name, name, [](char a, char b) { return a == upper(b); }))
-            return r.bytes;
+            return {r.bytes.begin(), r.bytes.end()};
     return {};
 }
 
-std::vector<std::string> identifierResourceNames() {
+std::vector<std::string> identifierResourceNames(std::span<const ControlClassInfo> classes) {
     std::vector<std::string> names;
-    for (const IdentifierResource& r : identifierResources())
+    for (const IdentifierResource& r : identifierResources(classes))
         names.push_back(r.name);
     return names;
 }

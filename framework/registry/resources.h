@@ -7,6 +7,9 @@
 // picture and the about window's icon are .ico files and the link pointer a .cur file, each
 // one 32 by 32 image of 16 colours; the credits logo is a 200 by 60 bitmap like the toolbox ones.
 
+#include "framework/registry/class_table.h"
+
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -21,12 +24,21 @@ inline constexpr std::int32_t LastToolboxBitmap = 30007;
 // The toolbox picture with that resource number; empty for any other number.
 std::span<const std::uint8_t> toolboxBitmap(std::int32_t id);
 
-// "_IID_<NAME>" or "_SRCIID_<NAME>", NAME the class name in upper case (the name is matched
-// without regard to case, as resource names are): a 32-bit little-endian 16 followed by the 16
-// bytes of the class's default or event interface identifier. Empty for any other name.
-std::span<const std::uint8_t> identifierResource(std::string_view name);
-// The sixteen names, two per class in the class table's order, _IID_ first.
-std::vector<std::string> identifierResourceNames();
+struct IdentifierResource {
+    std::string name;
+    std::array<std::uint8_t, 20> bytes;
+};
+
+// Two resources per class of `classes`, in their order, _IID_ first: "_IID_<NAME>" and
+// "_SRCIID_<NAME>", NAME the class name in upper case, each a 32-bit little-endian 16 followed by
+// the 16 bytes of the class's default or event interface identifier.
+std::vector<IdentifierResource> identifierResources(std::span<const ControlClassInfo> classes);
+// The bytes of the resource of that name (matched without regard to case, as resource names
+// are); empty for any other name.
+std::vector<std::uint8_t> identifierResource(std::span<const ControlClassInfo> classes,
+                                             std::string_view name);
+// The names, in the order of identifierResources.
+std::vector<std::string> identifierResourceNames(std::span<const ControlClassInfo> classes);
 
 std::span<const std::uint8_t> launchButtonIcon();
 std::span<const std::uint8_t> linkCursor();

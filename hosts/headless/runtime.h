@@ -1,15 +1,13 @@
 #pragma once
-// The headless runtime: case conversion, code page and time on ICU, with the locale and the
-// system code page as settings; message boxes, send keys, pop-up menus and shell requests are
-// recorded and reported to the form instead of shown.
+// The headless runtime: the text services of the ICU runtime, with the locale and the system code
+// page as settings; message boxes, send keys, pop-up menus and shell requests are recorded and
+// reported to the form instead of shown, and the clock is virtual.
 
 #include "framework/host/runtime.h"
 #include "hosts/headless/faults.h"
-#include "hosts/headless/number_format.h"
+#include "runtime/icu/text_services.h"
 
-#include <array>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,7 +31,6 @@ struct MessageBoxRecord {
 class HeadlessRuntime final : public Runtime {
 public:
     HeadlessRuntime(RuntimeSettings, FaultPlan&, Journal&);
-    ~HeadlessRuntime() override;
 
     ErrorOr<std::u16string> UCase(std::u16string_view) override;
     ErrorOr<std::u16string> LCase(std::u16string_view) override;
@@ -55,9 +52,9 @@ public:
     const RuntimeSettings& settings() const { return settings_; }
     // The character a code-page byte stands for, or nothing when the code page leaves it
     // undefined.
-    std::optional<char16_t> fromCodePage(std::uint8_t) const;
+    std::optional<char16_t> fromCodePage(std::uint8_t b) const { return text_.fromCodePage(b); }
     // The code-page byte of a character; '?' for one the code page cannot represent.
-    std::uint8_t toCodePage(char16_t) const;
+    std::uint8_t toCodePage(char16_t c) const { return text_.toCodePage(c); }
 
     // The virtual clock: milliseconds since midnight, moved by the form.
     std::int64_t clockMs = 12 * 3600 * 1000;
@@ -68,25 +65,10 @@ public:
     std::vector<std::u16string> pendingKeys;
 
 private:
-    // A string of one character, as a typed key is, converts to exactly one character of the
-    // code page or stays as it is; longer strings take the locale's full case mapping.
-    ErrorOr<std::u16string> convertCase(std::u16string_view, bool upper);
-
     RuntimeSettings settings_;
     FaultPlan& faults_;
     Journal& journal_;
-    std::array<char16_t, 256> byteToChar_{};
-    std::array<bool, 256> byteDefined_{};
-    // Every character's byte, or NoByte: a direct table, since every typed key asks.
-    static constexpr std::uint16_t NoByte = 0xFFFF;
-    std::vector<std::uint16_t> charToByte_;
-    struct TimeFormatter;
-    std::unique_ptr<TimeFormatter> timeFormatter_;
-    // Built once for the locale; it keeps each pattern's formatter after first use.
-    NumberFormat numberFormat_;
-    // One character's case forms, filled in as they are asked for: a typed key is converted on
-    // every keystroke, and asking ICU each time would cost more than the rest of the key.
-    std::vector<char16_t> upperOne_, lowerOne_;
+    icuruntime::IcuTextServices text_;
 };
 
 struct ShellRequest {

@@ -9,6 +9,7 @@
 //   library NAME {LIBID} MAJOR.MINOR FLAGS
 //   type INDEX NAME KIND {GUID} FLAGS MAJOR.MINOR FUNCTIONS
 
+#include "controls/shipped_classes.h"
 #include "framework/idl.h"
 
 #include <cstdio>
@@ -56,7 +57,7 @@ std::string typeListing() {
     std::string out = "library " + std::string(Library.name) + " " + Library.libid.toString() +
                       " " + versionText(Library) + " " + hex(Library.libraryFlags) + "\n";
     int index = 0;
-    for (const TypeDescription& t : typeDescriptions()) {
+    for (const TypeDescription& t : typeDescriptions(shippedClasses())) {
         if (!t.cls->Class) continue;
         out += "type " + std::to_string(index++) + " " + std::string(t.name) + " " +
                kinds[static_cast<int>(t.kind)] + " " + t.guid.toString() + " " + hex(t.flags) +
@@ -84,7 +85,8 @@ int main(int argc, char** argv) {
             return usage();
     }
 
-    const std::string idl = types ? typeListing() : tessivra::generateIdl();
+    const std::string idl =
+        types ? typeListing() : tessivra::generateIdl(tessivra::shippedClasses());
     if (outputPath.empty() || outputPath == "-") {
         std::cout << idl;
         std::cout.flush();

@@ -1,5 +1,6 @@
 #include "tools/tessivra-run/script.h"
 
+#include "framework/registry/registration.h"
 #include "hosts/headless/registry.h"
 #include "hosts/headless/text_file.h"
 
@@ -106,11 +107,11 @@ ErrorOr<Value> invoke(Dispatcher& d, DispId id, InvokeKind kind, std::span<const
 ErrorOr<const ControlClassInfo*> findClass(const std::string& name) {
     if (name.starts_with('{')) {
         const Guid clsid = TRY(Guid::parse(name));
-        if (const ControlClassInfo* info = ControlClassTable::findByClsid(clsid)) return info;
+        if (const ControlClassInfo* info = findByClsid(shippedClasses(), clsid)) return info;
         return Error{errc::ClassNotAvailable, u"no class " + fromUtf8(name) + u" in the library"};
     }
-    const ControlClassInfo* info = ControlClassTable::findByProgId(name);
-    if (!info) info = ControlClassTable::findByProgId("Tessivra." + name);
+    const ControlClassInfo* info = findByProgId(shippedClasses(), name);
+    if (!info) info = findByProgId(shippedClasses(), "Tessivra." + name);
     if (!info)
         return Error{errc::ClassNotAvailable, u"no class " + fromUtf8(name) + u" in the library"};
     return info;
@@ -520,16 +521,16 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
         if (std::filesystem::exists(file, absent) || absent)
             registry = TRY(headless::HeadlessRegistry::load(file));
         if (cmd == "register")
-            TRY(ControlClassTable::registerAll(
-                registry, toUtf8(form_.runtime().settings().appPath) + "/Tessivra.ocx"));
+            TRY(registerClasses(shippedClasses(), registry,
+                                toUtf8(form_.runtime().settings().appPath) + "/Tessivra.ocx"));
         else
-            TRY(ControlClassTable::unregisterAll(registry));
+            TRY(unregisterClasses(shippedClasses(), registry));
         TRY(registry.save(file));
         print(cmd + "ed " + file);
         return {};
     }
     if (cmd == "classes") {
-        for (const auto& c : ControlClassTable::classes())
+        for (const auto& c : shippedClasses())
             print("class " + std::string(c.Name) + " " + std::string(c.ProgId) + " " +
                   c.Clsid.toString() + " " + std::to_string(c.ToolboxBitmap) +
                   (c.isAvailable() ? "" : " (not built)"));

@@ -3,6 +3,7 @@
 // command a line, printing one line for every effect a form or user could observe.
 
 #include "controls/display/frmAbout/frmAbout.h"
+#include "controls/shipped_classes.h"
 #include "framework/dispatch.h"
 #include "framework/registry/class_table.h"
 #include "hosts/headless/form.h"
@@ -45,7 +46,7 @@ private:
 
     std::ostream& out_;
     headless::HeadlessForm form_;
-    ControlClassTable table_;
+    ControlClassTable table_{shippedClasses()};
     std::map<std::string, Placed> placed_;
     std::map<std::string, headless::HeadlessPropertyBag> bags_;
     std::map<std::string, ObjectRef> objects_;

@@ -1,4 +1,4 @@
-#include "hosts/headless/number_format.h"
+#include "runtime/icu/number_format.h"
 
 #include <unicode/decimfmt.h>
 #include <unicode/formattedvalue.h>
@@ -15,7 +15,7 @@
 #include <limits>
 #include <vector>
 
-namespace tessivra::headless {
+namespace tessivra::icuruntime {
 
 namespace {
 
@@ -393,4 +393,4 @@ ErrorOr<std::u16string> NumberFormat::format(const Value& expression, std::u16st
     return out;
 }
 
-} // namespace tessivra::headless
+} // namespace tessivra::icuruntime

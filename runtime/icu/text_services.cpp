@@ -1,25 +1,21 @@
-#include "hosts/headless/runtime.h"
-
-#include "hosts/headless/journal.h"
+#include "runtime/icu/text_services.h"
 
 #include <unicode/datefmt.h>
 #include <unicode/locid.h>
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 
-namespace tessivra::headless {
+#include <cstdio>
+#include <stdexcept>
 
-namespace {
-constexpr std::u16string_view kRuntime = u"Runtime";
-} // namespace
+namespace tessivra::icuruntime {
 
-struct HeadlessRuntime::TimeFormatter {
+struct IcuTextServices::TimeFormatter {
     std::unique_ptr<icu::DateFormat> format;
 };
 
-HeadlessRuntime::HeadlessRuntime(RuntimeSettings settings, FaultPlan& faults, Journal& journal)
-    : settings_(std::move(settings)), faults_(faults), journal_(journal),
-      numberFormat_(settings_.locale) {
+IcuTextServices::IcuTextServices(TextSettings settings)
+    : settings_(std::move(settings)), numberFormat_(settings_.locale) {
     // The code page is read once into tables, so that converting a typed key costs no lookup
     // in ICU and no allocation.
     UErrorCode status = U_ZERO_ERROR;
@@ -48,19 +44,19 @@ HeadlessRuntime::HeadlessRuntime(RuntimeSettings settings, FaultPlan& faults, Jo
     timeFormatter_->format->adoptTimeZone(icu::TimeZone::createTimeZone("UTC"));
 }
 
-HeadlessRuntime::~HeadlessRuntime() = default;
+IcuTextServices::~IcuTextServices() = default;
 
-std::optional<char16_t> HeadlessRuntime::fromCodePage(std::uint8_t b) const {
+std::optional<char16_t> IcuTextServices::fromCodePage(std::uint8_t b) const {
     if (!byteDefined_[b]) return std::nullopt;
     return byteToChar_[b];
 }
 
-std::uint8_t HeadlessRuntime::toCodePage(char16_t c) const {
+std::uint8_t IcuTextServices::toCodePage(char16_t c) const {
     std::uint16_t b = charToByte_[c];
     return b == NoByte ? static_cast<std::uint8_t>('?') : static_cast<std::uint8_t>(b);
 }
 
-ErrorOr<std::u16string> HeadlessRuntime::convertCase(std::u16string_view s, bool upper) {
+ErrorOr<std::u16string> IcuTextServices::convertCase(std::u16string_view s, bool upper) {
     auto& cache = upper ? upperOne_ : lowerOne_;
     if (s.size() == 1 && !cache.empty() && cache[s[0]] != 0) return std::u16string(1, cache[s[0]]);
     // A typed key is one character: the stack buffer covers it and anything short, so the
@@ -94,73 +90,44 @@ ErrorOr<std::u16string> HeadlessRuntime::convertCase(std::u16string_view s, bool
     return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(n));
 }
 
-ErrorOr<std::u16string> HeadlessRuntime::UCase(std::u16string_view s) {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "UCase");
+ErrorOr<std::u16string> IcuTextServices::UCase(std::u16string_view s) {
     return convertCase(s, true);
 }
 
-ErrorOr<std::u16string> HeadlessRuntime::LCase(std::u16string_view s) {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "LCase");
+ErrorOr<std::u16string> IcuTextServices::LCase(std::u16string_view s) {
     return convertCase(s, false);
 }
 
-ErrorOr<std::u16string> HeadlessRuntime::Chr(std::int32_t code) {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "Chr");
+ErrorOr<std::u16string> IcuTextServices::Chr(std::int32_t code) {
     if (code < 0 || code > 255 || !byteDefined_[static_cast<std::size_t>(code)])
         return Error::invalidProcedureCall();
     return std::u16string(1, byteToChar_[static_cast<std::size_t>(code)]);
 }
 
-ErrorOr<std::int16_t> HeadlessRuntime::Asc(std::u16string_view s) {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "Asc");
+ErrorOr<std::int16_t> IcuTextServices::Asc(std::u16string_view s) {
     if (s.empty()) return Error::invalidProcedureCall();
     return static_cast<std::int16_t>(toCodePage(s[0]));
 }
 
 // The week settings play no part in the numeric patterns the controls use.
-ErrorOr<std::u16string> HeadlessRuntime::Format(const Value& expression,
+ErrorOr<std::u16string> IcuTextServices::Format(const Value& expression,
                                                 std::u16string_view pattern, std::int32_t,
                                                 std::int32_t) {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "Format");
     return numberFormat_.format(expression, pattern);
 }
 
-ErrorOr<std::u16string> HeadlessRuntime::CStr(std::int16_t v) {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "CStr");
+ErrorOr<std::u16string> IcuTextServices::CStr(std::int16_t v) {
     char buf[8];
     int n = std::snprintf(buf, sizeof buf, "%d", v);
     return std::u16string(buf, buf + n);
 }
 
-ErrorOr<std::int32_t> HeadlessRuntime::InStr(std::u16string_view text, std::u16string_view find) {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "InStr");
+ErrorOr<std::int32_t> IcuTextServices::InStr(std::u16string_view text, std::u16string_view find) {
     auto pos = text.find(find);
     return pos == std::u16string_view::npos ? 0 : static_cast<std::int32_t>(pos) + 1;
 }
 
-ErrorOr<std::int32_t> HeadlessRuntime::MsgBox(std::u16string_view prompt, std::int32_t style,
-                                              std::u16string_view title) {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "MsgBox");
-    messageBoxes.push_back({std::u16string(prompt), style, std::u16string(title)});
-    journal_.add("msgbox " + std::to_string(style) + " " + quote(title) + " " + quote(prompt));
-    if (whileMessageBoxShown) whileMessageBoxShown(messageBoxes.back());
-    return msgbox::OK;
-}
-
-ErrorOr<void> HeadlessRuntime::SendKeys(std::u16string_view keys, const Value&) {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "SendKeys");
-    journal_.add("sendkeys " + quote(keys));
-    pendingKeys.emplace_back(keys);
-    return {};
-}
-
-ErrorOr<TimeOfDay> HeadlessRuntime::Time() {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "Time");
-    return TimeOfDay{static_cast<std::int32_t>((clockMs / 1000) % 86400)};
-}
-
-ErrorOr<std::u16string> HeadlessRuntime::TimeText(TimeOfDay t) {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "TimeText");
+ErrorOr<std::u16string> IcuTextServices::TimeText(TimeOfDay t) {
     icu::UnicodeString out;
     timeFormatter_->format->format(static_cast<UDate>(t.seconds) * 1000.0, out);
     std::u16string text(out.getBuffer(), static_cast<std::size_t>(out.length()));
@@ -172,13 +139,7 @@ ErrorOr<std::u16string> HeadlessRuntime::TimeText(TimeOfDay t) {
     return text;
 }
 
-ErrorOr<std::u16string> HeadlessRuntime::AppPath() {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "AppPath");
-    return settings_.appPath;
-}
-
-ErrorOr<std::string> HeadlessRuntime::StrConvFromUnicode(std::u16string_view s) {
-    TESSIVRA_FAULT(faults_, u"", kRuntime, "StrConv");
+ErrorOr<std::string> IcuTextServices::StrConvFromUnicode(std::u16string_view s) {
     std::string out;
     out.reserve(s.size());
     for (char16_t c : s)
@@ -186,32 +147,4 @@ ErrorOr<std::string> HeadlessRuntime::StrConvFromUnicode(std::u16string_view s) 
     return out;
 }
 
-ErrorOr<std::int32_t> RecordingShell::ShellExecuteA(std::int32_t hwnd, std::string_view operation,
-                                                    std::string_view file,
-                                                    std::string_view parameters,
-                                                    std::string_view directory,
-                                                    std::int32_t showCommand) {
-    TESSIVRA_FAULT(faults_, u"", u"Shell", "ShellExecuteA");
-    requests.push_back({hwnd, std::string(operation), std::string(file), std::string(parameters),
-                        std::string(directory), showCommand});
-    journal_.add("shell " + std::to_string(hwnd) + " " + quoteBytes(operation) + " " +
-                 quoteBytes(file) + " " + quoteBytes(parameters) + " " + quoteBytes(directory) +
-                 " " + std::to_string(showCommand));
-    return result;
-}
-
-ErrorOr<void> FaultPlan::check(std::u16string_view control, std::u16string_view part,
-                               std::string_view member) {
-    std::string plain = toUtf8(part) + "." + std::string(member);
-    std::string qualified = toUtf8(control) + "." + plain;
-    for (auto it = armed_.begin(); it != armed_.end(); ++it) {
-        if (it->call != plain && it->call != qualified) continue;
-        if (it->skip-- > 0) return {};
-        std::string call = it->call;
-        armed_.erase(it);
-        return Error{InjectedFailureCode, u"Injected failure at " + fromUtf8(call)};
-    }
-    return {};
-}
-
-} // namespace tessivra::headless
+} // namespace tessivra::icuruntime

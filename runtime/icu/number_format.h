@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace tessivra::headless {
+namespace tessivra::icuruntime {
 
 class NumberFormat {
 public:
@@ -57,4 +57,4 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-} // namespace tessivra::headless
+} // namespace tessivra::icuruntime
