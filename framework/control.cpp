@@ -29,7 +29,9 @@ ErrorOr<void> Control::UserControl_ReadProperties(PropertyBag& bag) {
         Value def = TRY(defaultOf(k.defaultValue, container()));
         Value read = TRY(bag.ReadProperty(k.key, def));
         if (!k.apply) continue;
-        TRY(k.apply(*this, TRY(read.convertTo(k.type))));
+        // Converted here, once; the key's row takes the value as it stands.
+        if (read.type() != k.type) read = TRY(read.convertTo(k.type));
+        TRY(k.apply(*this, read));
     }
     return {};
 }

@@ -20,13 +20,6 @@ namespace tessivra {
 
 namespace {
 
-// A class's own `create` gives its own type; the table hands out the common base.
-template <typename C> ErrorOr<std::unique_ptr<Control>> makeControl(Site site) {
-    ErrorOr<std::unique_ptr<C>> made = C::create(site);
-    if (made.isError()) return made.releaseError();
-    return std::unique_ptr<Control>(made.releaseValue());
-}
-
 struct Row {
     std::string_view name;
     std::string_view progId;
@@ -117,6 +110,17 @@ std::u16string widen(std::string_view ascii) {
     return {ascii.begin(), ascii.end()};
 }
 
+const ControlClassInfo* findProgId(std::span<const ControlClassInfo> rows,
+                                   std::string_view progId) {
+    const auto it = std::ranges::find(rows, progId, &ControlClassInfo::ProgId);
+    return it == rows.end() ? nullptr : &*it;
+}
+
+const ControlClassInfo* findClsid(std::span<const ControlClassInfo> rows, const Guid& clsid) {
+    const auto it = std::ranges::find(rows, clsid, &ControlClassInfo::Clsid);
+    return it == rows.end() ? nullptr : &*it;
+}
+
 Error cannotCreate(const ControlClassInfo& info, std::string_view why) {
     return Error{errc::ClassNotAvailable,
                  u"ActiveX component can't create object: " + widen(info.ProgId) + widen(why)};
@@ -131,15 +135,17 @@ void InstanceRelease::operator()(Control* control) const noexcept {
     if (module && module->instances > 0) --module->instances;
 }
 
-ControlClassTable::ControlClassTable() : module_(std::make_shared<detail::ModuleState>()) {}
+ControlClassTable::ControlClassTable() : ControlClassTable(kClasses) {}
+
+ControlClassTable::ControlClassTable(std::span<const ControlClassInfo> rows)
+    : rows_(rows), module_(std::make_shared<detail::ModuleState>()) {}
 
 std::span<const ControlClassInfo> ControlClassTable::classes() {
     return kClasses;
 }
 
 const ControlClassInfo* ControlClassTable::findByProgId(std::string_view progId) {
-    const auto it = std::ranges::find(kClasses, progId, &ControlClassInfo::ProgId);
-    return it == kClasses.end() ? nullptr : &*it;
+    return findProgId(kClasses, progId);
 }
 
 const ControlClassInfo* ControlClassTable::findByProgId(std::u16string_view progId) {
@@ -152,12 +158,19 @@ const ControlClassInfo* ControlClassTable::findByProgId(std::u16string_view prog
 }
 
 const ControlClassInfo* ControlClassTable::findByClsid(const Guid& clsid) {
-    const auto it = std::ranges::find(kClasses, clsid, &ControlClassInfo::Clsid);
-    return it == kClasses.end() ? nullptr : &*it;
+    return findClsid(kClasses, clsid);
+}
+
+const ControlClassInfo* ControlClassTable::rowByProgId(std::string_view progId) const {
+    return findProgId(rows_, progId);
+}
+
+const ControlClassInfo* ControlClassTable::rowByClsid(const Guid& clsid) const {
+    return findClsid(rows_, clsid);
 }
 
 ErrorOr<ControlHandle> ControlClassTable::create(const ControlClassInfo& info, Site site) {
-    const ControlClassInfo* own = findByClsid(info.Clsid);
+    const ControlClassInfo* own = rowByClsid(info.Clsid);
     if (own == nullptr) return cannotCreate(info, " is not a class of this library");
     if (!own->isAvailable()) return cannotCreate(*own, " is not available in this build");
     std::unique_ptr<Control> made = TRY(own->create(site));

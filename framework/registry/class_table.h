@@ -53,6 +53,14 @@ struct ControlClassInfo {
     bool isAvailable() const { return create != nullptr; }
 };
 
+// A row's `create`: a class's own `create` gives its own type; the table hands out the common
+// base.
+template <typename C> ErrorOr<std::unique_ptr<Control>> makeControl(Site site) {
+    ErrorOr<std::unique_ptr<C>> made = C::create(site);
+    if (made.isError()) return made.releaseError();
+    return std::unique_ptr<Control>(made.releaseValue());
+}
+
 // The state a loaded library keeps: live instances and class-object locks.
 namespace detail {
 struct ModuleState {
@@ -71,7 +79,10 @@ using ControlHandle = std::unique_ptr<Control, InstanceRelease>;
 
 class ControlClassTable {
 public:
+    // The library's eight classes.
     ControlClassTable();
+    // Other rows, such as the library's and one more; the rows must outlive the table.
+    explicit ControlClassTable(std::span<const ControlClassInfo> rows);
     ControlClassTable(const ControlClassTable&) = delete;
     ControlClassTable& operator=(const ControlClassTable&) = delete;
 
@@ -82,9 +93,14 @@ public:
     static const ControlClassInfo* findByProgId(std::u16string_view progId);
     static const ControlClassInfo* findByClsid(const Guid& clsid);
 
+    // The same look-ups in the rows this table was made with.
+    std::span<const ControlClassInfo> rows() const { return rows_; }
+    const ControlClassInfo* rowByProgId(std::string_view progId) const;
+    const ControlClassInfo* rowByClsid(const Guid& clsid) const;
+
     // A new instance of the class, with its constituents created on the site's container.
     // A class of the table whose control is not in this build fails with 429 before the site
-    // is touched; so does a record that is not one of the table's.
+    // is touched; so does a record that is not one of this table's rows.
     ErrorOr<ControlHandle> create(const ControlClassInfo& info, Site site);
 
     // True when no instance created here is alive and no class-object lock is held.
@@ -101,6 +117,7 @@ public:
     static ErrorOr<void> unregisterAll(RegistryBackend& registry);
 
 private:
+    std::span<const ControlClassInfo> rows_;
     std::shared_ptr<detail::ModuleState> module_;
 };
 
