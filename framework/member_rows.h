@@ -69,13 +69,6 @@ constexpr DispatchMember property(std::u16string_view name) {
     return m;
 }
 
-// The dispatch identifier of the property n places from the end of its interface.
-constexpr DispId propertyId(int n) {
-    return 0x68030000 + n;
-}
-// The standard identifier of a font property, whatever its place.
-inline constexpr DispId FontDispId = -512;
-
 // A class's member table: its rows in interface order, each property given the identifier of its
 // place. The last property is numbered 0, the one before it 1, and so on up the table; the font
 // property keeps the standard font identifier and a method the identifier its row names, and
