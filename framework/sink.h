@@ -69,11 +69,11 @@ public:
     ErrorOr<void> Timer() override { return run<H.Timer>(); }
 
 private:
+    // A plain test rather than a compile-time one: some compilers (g++ with the undefined
+    // behaviour sanitizer) cannot compare a pointer to member while compiling. It folds away.
     template <auto Handler, typename... Args> ErrorOr<void> run(Args&... args) {
-        if constexpr (Handler == nullptr)
-            return {};
-        else
-            return (owner_.*Handler)(args...);
+        if (Handler == nullptr) return {};
+        return (owner_.*Handler)(args...);
     }
 
     Owner& owner_;
