@@ -38,9 +38,13 @@ ErrorOr<void> Control::UserControl_ReadProperties(PropertyBag& bag) {
         Value def = TRY(defaultOf(k.defaultValue, container()));
         Value read = TRY(bag.ReadProperty(k.key, def));
         if (!k.apply) continue;
-        auto converted = read.convertTo(k.type);
-        if (converted.isError()) return inKey(converted.releaseError(), k.key);
-        auto applied = k.apply(*this, converted.releaseValue());
+        // Converted here, once; the key's row takes the value as it stands.
+        if (read.type() != k.type) {
+            auto converted = read.convertTo(k.type);
+            if (converted.isError()) return inKey(converted.releaseError(), k.key);
+            read = converted.releaseValue();
+        }
+        auto applied = k.apply(*this, read);
         if (applied.isError()) return inKey(applied.releaseError(), k.key);
     }
     return {};

@@ -250,9 +250,15 @@ InvokeResult Dispatcher::invoke(DispId id, InvokeKind kind, std::span<const Valu
     case InvokeKind::Set: {
         if (args.size() != 1) return DispatchError::refusal(dispstatus::BadParamCount);
         if (!m->put) return DispatchError::refusal(dispstatus::MemberNotFound);
-        auto v = convertArgument(args[0], m->type, 0);
-        if (v.isError()) return v.releaseError();
-        auto r = m->put(control_, v.value());
+        // The one conversion the value gets; one of the member's type already is passed as it
+        // is, so a text is not copied on its way to the constituent.
+        std::optional<Value> converted;
+        if (args[0].type() != valueTypeOf(m->type)) {
+            auto v = convertArgument(args[0], m->type, 0);
+            if (v.isError()) return v.releaseError();
+            converted = v.releaseValue();
+        }
+        auto r = m->put(control_, converted ? *converted : args[0]);
         if (r.isError()) return DispatchError::memberFailed(r.releaseError());
         return Value();
     }

@@ -164,7 +164,7 @@ private:
     std::vector<NameEntry> names_;
     // Properties are numbered 0x68030000 + n with small n: their rows are found by n directly,
     // every other identifier by a scan of the table.
-    static constexpr DispId PropertyBase = 0x68030000;
+    static constexpr DispId PropertyBase = propertyId(0);
     std::array<std::uint8_t, 64> propertyRow_{}; // row index + 1; 0 when there is none
     const DispatchMember* member(DispId id) const;
     static std::optional<std::size_t> propertyNumber(DispId id);

@@ -68,8 +68,17 @@ struct ParamInfo {
     bool optional = false;
 };
 
+// The dispatch identifier of the property n places from the end of its interface.
+constexpr DispId propertyId(int n) {
+    return 0x68030000 + n;
+}
+// The standard identifier of a font property, whatever its place.
+inline constexpr DispId FontDispId = -512;
+
 struct DispatchMember {
     std::u16string_view name;
+    // A property's follows from its place in the table (interfaceMembers in member_rows.h); a
+    // method names its own.
     DispId id;
     std::uint8_t access;
     MemberType type; // the property's type; Void for a method
@@ -84,7 +93,7 @@ struct DispatchMember {
 
 struct EventInfo {
     std::u16string_view name;
-    DispId id;
+    DispId id; // its place in the class's event table, from 1 (numberedEvents in member_rows.h)
     std::span<const ParamInfo> params;
     std::u16string_view doc;
 };

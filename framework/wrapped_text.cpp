@@ -1,9 +1,25 @@
 #include "framework/wrapped_text.h"
 
+#include "framework/wrapped_text_tables.h"
+
 namespace tessivra {
 
+namespace {
+
+// TextEvent counts Text1's events in the full table's order.
+static_assert(static_cast<std::size_t>(TextEvent::MouseUp) + 1 == textevents::All.size());
+static_assert(textevents::All[static_cast<std::size_t>(TextEvent::Change)].name == u"Change");
+static_assert(textevents::All[static_cast<std::size_t>(TextEvent::DblClick)].name == u"DblClick");
+static_assert(textevents::All[static_cast<std::size_t>(TextEvent::KeyPress)].name == u"KeyPress");
+static_assert(textevents::All[static_cast<std::size_t>(TextEvent::MouseUp)].name == u"MouseUp");
+
+} // namespace
+
 WrappedText::WrappedText(Site site, const ControlClass& cls, const TextFamily& family)
-    : Control(site, cls), family_(family) {}
+    : Control(site, cls), family_(family) {
+    for (std::size_t i = 0; i < eventNumbers_.size(); ++i)
+        eventNumbers_[i] = eventNumber(cls.events, textevents::All[i].name);
+}
 
 ErrorOr<void> WrappedText::createConstituents() {
     text1_ = TRY(container().addTextBox(family_.text1, &text1Events_));

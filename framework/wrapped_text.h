@@ -5,11 +5,13 @@
 // own rule, by overriding one or two handlers, and its own tables, built from the rows below.
 
 #include "framework/control.h"
+#include "framework/sink.h"
 
 #include <array>
 
 namespace tessivra {
 
+// Text1's events, in the order of the text controls' full event table (textevents::All).
 enum class TextEvent : std::uint8_t {
     Change,
     Click,
@@ -27,8 +29,6 @@ struct TextFamily {
     TextBoxDesign text1;
     // Sets the control's height to 300 twips when the instance is created.
     bool creationHeight300 = false;
-    // The number each of Text1's events is raised under; 0 when the control has no such event.
-    std::array<DispId, 9> eventNumbers{1, 2, 3, 4, 5, 6, 7, 8, 9};
 };
 
 class WrappedText : public Control {
@@ -98,9 +98,10 @@ protected:
     virtual ErrorOr<void> Text1_MouseUp(std::int16_t& Button, std::int16_t& Shift, float& X,
                                         float& Y);
 
-    // Raises one of the control's events to the form; the arguments are references.
+    // Raises one of the control's events to the form under its number in the class's event
+    // table, or not at all when the class has no such event; the arguments are references.
     template <typename... Args> ErrorOr<void> raise(TextEvent e, Args&... args) {
-        DispId number = family_.eventNumbers[static_cast<std::size_t>(e)];
+        DispId number = eventNumbers_[static_cast<std::size_t>(e)];
         if (number == 0) return {};
         if constexpr (sizeof...(Args) == 0) {
             return container().RaiseEvent(number, {});
@@ -119,38 +120,25 @@ protected:
     ErrorOr<void> plainLayout();
 
 private:
-    class Text1Events final : public TextBoxEvents {
-    public:
-        explicit Text1Events(WrappedText& c) : c_(c) {}
-        ErrorOr<void> Change() override { return c_.Text1_Change(); }
-        ErrorOr<void> Click() override { return c_.Text1_Click(); }
-        ErrorOr<void> DblClick() override { return c_.Text1_DblClick(); }
-        ErrorOr<void> GotFocus() override { return c_.Text1_GotFocus(); }
-        ErrorOr<void> LostFocus() override { return c_.Text1_LostFocus(); }
-        ErrorOr<void> KeyDown(std::int16_t& k, std::int16_t& s) override {
-            return c_.Text1_KeyDown(k, s);
-        }
-        ErrorOr<void> KeyPress(std::int16_t& k) override { return c_.Text1_KeyPress(k); }
-        ErrorOr<void> KeyUp(std::int16_t& k, std::int16_t& s) override {
-            return c_.Text1_KeyUp(k, s);
-        }
-        ErrorOr<void> MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-            return c_.Text1_MouseDown(b, s, x, y);
-        }
-        ErrorOr<void> MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-            return c_.Text1_MouseMove(b, s, x, y);
-        }
-        ErrorOr<void> MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-            return c_.Text1_MouseUp(b, s, x, y);
-        }
-
-    private:
-        WrappedText& c_;
-    };
+    using Text1Sink = Sink<WrappedText, Handlers<WrappedText>{
+                                            .Change = &WrappedText::Text1_Change,
+                                            .Click = &WrappedText::Text1_Click,
+                                            .DblClick = &WrappedText::Text1_DblClick,
+                                            .GotFocus = &WrappedText::Text1_GotFocus,
+                                            .LostFocus = &WrappedText::Text1_LostFocus,
+                                            .KeyDown = &WrappedText::Text1_KeyDown,
+                                            .KeyPress = &WrappedText::Text1_KeyPress,
+                                            .KeyUp = &WrappedText::Text1_KeyUp,
+                                            .MouseDown = &WrappedText::Text1_MouseDown,
+                                            .MouseMove = &WrappedText::Text1_MouseMove,
+                                            .MouseUp = &WrappedText::Text1_MouseUp,
+                                        }>;
 
     const TextFamily& family_;
+    // Each of Text1's events' number in the class's table, looked up once per instance.
+    std::array<DispId, static_cast<std::size_t>(TextEvent::MouseUp) + 1> eventNumbers_;
     TextBox* text1_ = nullptr;
-    Text1Events text1Events_{*this};
+    Text1Sink text1Events_{*this};
 };
 
 } // namespace tessivra

@@ -11,13 +11,13 @@ namespace textrows {
 using W = WrappedText;
 using MT = MemberType;
 #define TESSIVRA_TEXT_ROW(Name, Type)                                                              \
-    constexpr DispatchMember Name(int n) {                                                         \
-        return property<W, MT::Type, &W::Name, &W::set##Name>(u"" #Name, propertyId(n));           \
-    }
+    inline constexpr DispatchMember Name =                                                         \
+        property<W, MT::Type, &W::Name, &W::set##Name>(u"" #Name);
 TESSIVRA_TEXT_ROW(Alignment, I2)
 TESSIVRA_TEXT_ROW(BackColor, OleColor)
 TESSIVRA_TEXT_ROW(BorderStyle, I2)
 TESSIVRA_TEXT_ROW(Enabled, Bool)
+TESSIVRA_TEXT_ROW(Font, Font)
 TESSIVRA_TEXT_ROW(ForeColor, OleColor)
 TESSIVRA_TEXT_ROW(Locked, Bool)
 TESSIVRA_TEXT_ROW(MaxLength, I4)
@@ -30,20 +30,14 @@ TESSIVRA_TEXT_ROW(SelText, BSTR)
 TESSIVRA_TEXT_ROW(Text, BSTR)
 TESSIVRA_TEXT_ROW(ToolTipText, BSTR)
 #undef TESSIVRA_TEXT_ROW
-constexpr DispatchMember Font() {
-    return property<W, MT::Font, &W::Font, &W::setFont>(u"Font", FontDispId);
-}
 // Text1's fixed single-line settings, reported but never assigned.
-constexpr DispatchMember MultiLine(int n) {
-    return property<W, MT::Bool, &W::MultiLine, nullptr>(u"MultiLine", propertyId(n));
-}
-constexpr DispatchMember ScrollBars(int n) {
-    return property<W, MT::I2, &W::ScrollBars, nullptr>(u"ScrollBars", propertyId(n));
-}
+inline constexpr DispatchMember MultiLine =
+    property<W, MT::Bool, &W::MultiLine, nullptr>(u"MultiLine");
+inline constexpr DispatchMember ScrollBars =
+    property<W, MT::I2, &W::ScrollBars, nullptr>(u"ScrollBars");
 // A property the form can assign but not read.
-constexpr DispatchMember EnabledLetOnly(int n) {
-    return property<W, MT::Bool, nullptr, &W::setEnabled>(u"Enabled", propertyId(n));
-}
+inline constexpr DispatchMember EnabledLetOnly =
+    property<W, MT::Bool, nullptr, &W::setEnabled>(u"Enabled");
 } // namespace textrows
 
 // The common persisted keys: each goes straight to Text1, except "MouseIcon", which goes through
@@ -81,40 +75,20 @@ inline constexpr PersistedKey MouseIcon =
                                                                   {KeyDefault::NoObject});
 } // namespace textkeys
 
-// Text1's events as the form sees them.
+// Text1's events as the form sees them, in the order of TextEvent.
 namespace textevents {
-inline constexpr ParamInfo KeyParams[] = {{u"KeyCode", MemberType::I2}, {u"Shift", MemberType::I2}};
-inline constexpr ParamInfo KeyAsciiParams[] = {{u"KeyAscii", MemberType::I2}};
-inline constexpr ParamInfo MouseParams[] = {{u"Button", MemberType::I2},
-                                            {u"Shift", MemberType::I2},
-                                            {u"X", MemberType::R4},
-                                            {u"Y", MemberType::R4}};
-constexpr EventInfo event(std::u16string_view name, DispId id, std::span<const ParamInfo> p = {}) {
-    return {name, id, p, memberDoc(name)};
-}
-inline constexpr EventInfo All[] = {
-    event(u"Change", 1),
-    event(u"Click", 2),
-    event(u"DblClick", 3),
-    event(u"KeyDown", 4, KeyParams),
-    event(u"KeyPress", 5, KeyAsciiParams),
-    event(u"KeyUp", 6, KeyParams),
-    event(u"MouseDown", 7, MouseParams),
-    event(u"MouseMove", 8, MouseParams),
-    event(u"MouseUp", 9, MouseParams),
-};
-// The same events without DblClick, numbered on from KeyDown one lower.
-inline constexpr EventInfo WithoutDblClick[] = {
-    event(u"Change", 1),
-    event(u"Click", 2),
-    event(u"KeyDown", 3, KeyParams),
-    event(u"KeyPress", 4, KeyAsciiParams),
-    event(u"KeyUp", 5, KeyParams),
-    event(u"MouseDown", 6, MouseParams),
-    event(u"MouseMove", 7, MouseParams),
-    event(u"MouseUp", 8, MouseParams),
-};
-inline constexpr std::array<DispId, 9> WithoutDblClickNumbers{1, 2, 0, 3, 4, 5, 6, 7, 8};
+inline constexpr auto All = numberedEvents({
+    eventrows::Change,
+    eventrows::Click,
+    eventrows::DblClick,
+    eventrows::KeyDown,
+    eventrows::KeyPress,
+    eventrows::KeyUp,
+    eventrows::MouseDown,
+    eventrows::MouseMove,
+    eventrows::MouseUp,
+});
+inline constexpr auto WithoutDblClick = withoutEvent(All, u"DblClick");
 } // namespace textevents
 
 } // namespace tessivra

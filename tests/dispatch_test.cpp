@@ -34,10 +34,10 @@ constexpr ParamInfo kJoinParams[] = {
     {u"Extra", MemberType::Variant, true},
 };
 
-constexpr DispatchMember kProbeMembers[] = {
-    textrows::EnabledLetOnly(2),
-    textrows::Text(1),
-    textrows::Font(),
+constexpr auto kProbeMembers = interfaceMembers({
+    textrows::EnabledLetOnly,
+    textrows::Text,
+    textrows::Font,
     {u"Join",
      0x60030000,
      access::Call,
@@ -47,7 +47,8 @@ constexpr DispatchMember kProbeMembers[] = {
      nullptr,
      &recordJoin,
      kJoinParams},
-};
+    textrows::ToolTipText,
+});
 
 const TextFamily kProbeFamily{.text1 = {.name = u"Text1", .bounds = {0, 0, 3975, 300}}};
 

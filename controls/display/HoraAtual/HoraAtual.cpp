@@ -6,38 +6,34 @@ namespace tessivra {
 
 namespace {
 
-// The clock's events, numbered in their declaration order.
-constexpr DispId DblClickEvent = 1;
-constexpr DispId MouseDownEvent = 2;
-constexpr DispId MouseMoveEvent = 3;
-constexpr DispId MouseUpEvent = 4;
-
 // What the label shows until the first tick.
 constexpr std::u16string_view Placeholder = u"00:00:00";
 
 using H = HoraAtual;
 using MT = MemberType;
 
-constexpr DispatchMember kMembers[] = {
-    property<H, MT::OleColor, &H::BackColor, &H::setBackColor>(u"BackColor", propertyId(4)),
-    property<H, MT::Font, &H::Font, &H::setFont>(u"Font", FontDispId),
-    property<H, MT::OleColor, &H::ForeColor, &H::setForeColor>(u"ForeColor", propertyId(3)),
-    property<H, MT::Picture, &H::MouseIcon, &H::setMouseIcon>(u"MouseIcon", propertyId(2)),
-    property<H, MT::I2, &H::MousePointer, &H::setMousePointer>(u"MousePointer", propertyId(1)),
-    property<H, MT::BSTR, &H::ToolTipText, &H::setToolTipText>(u"ToolTipText", propertyId(0)),
-};
+constexpr auto kMembers = interfaceMembers({
+    property<H, MT::OleColor, &H::BackColor, &H::setBackColor>(u"BackColor"),
+    property<H, MT::Font, &H::Font, &H::setFont>(u"Font"),
+    property<H, MT::OleColor, &H::ForeColor, &H::setForeColor>(u"ForeColor"),
+    property<H, MT::Picture, &H::MouseIcon, &H::setMouseIcon>(u"MouseIcon"),
+    property<H, MT::I2, &H::MousePointer, &H::setMousePointer>(u"MousePointer"),
+    property<H, MT::BSTR, &H::ToolTipText, &H::setToolTipText>(u"ToolTipText"),
+});
 
-constexpr ParamInfo kMouseParams[] = {{u"Button", MemberType::I2},
-                                      {u"Shift", MemberType::I2},
-                                      {u"X", MemberType::R4},
-                                      {u"Y", MemberType::R4}};
-
-constexpr EventInfo kEvents[] = {
-    {u"DblClick", DblClickEvent, {}, memberDoc(u"DblClick")},
-    {u"MouseDown", MouseDownEvent, kMouseParams, memberDoc(u"MouseDown")},
-    {u"MouseMove", MouseMoveEvent, kMouseParams, memberDoc(u"MouseMove")},
-    {u"MouseUp", MouseUpEvent, kMouseParams, memberDoc(u"MouseUp")},
-};
+constexpr auto kEvents = numberedEvents({
+    eventrows::DblClick,
+    eventrows::MouseDown,
+    eventrows::MouseMove,
+    eventrows::MouseUp,
+});
+// The numbers the label's events are raised under.
+constexpr DispId DblClickEvent = eventNumber(kEvents, u"DblClick");
+constexpr DispId MouseDownEvent = eventNumber(kEvents, u"MouseDown");
+constexpr DispId MouseMoveEvent = eventNumber(kEvents, u"MouseMove");
+constexpr DispId MouseUpEvent = eventNumber(kEvents, u"MouseUp");
+static_assert(DblClickEvent != 0 && MouseDownEvent != 0 && MouseMoveEvent != 0 &&
+              MouseUpEvent != 0);
 
 // Each key goes straight to Label1, except "MouseIcon", which goes through the control's own
 // property and so notifies the container while loading.

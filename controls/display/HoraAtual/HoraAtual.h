@@ -3,6 +3,7 @@
 // second. The label's appearance is the control's; its mouse events are the control's too.
 
 #include "framework/control.h"
+#include "framework/sink.h"
 
 namespace tessivra {
 
@@ -58,38 +59,15 @@ private:
     ErrorOr<void> raiseMouse(DispId number, std::int16_t& Button, std::int16_t& Shift, float& X,
                              float& Y);
 
-    // A single click is not an event of the clock: Click keeps the default that does nothing.
-    class Label1Events final : public LabelEvents {
-    public:
-        explicit Label1Events(HoraAtual& c) : c_(c) {}
-        ErrorOr<void> DblClick() override { return c_.Label1_DblClick(); }
-        ErrorOr<void> MouseDown(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-            return c_.Label1_MouseDown(b, s, x, y);
-        }
-        ErrorOr<void> MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-            return c_.Label1_MouseMove(b, s, x, y);
-        }
-        ErrorOr<void> MouseUp(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-            return c_.Label1_MouseUp(b, s, x, y);
-        }
-
-    private:
-        HoraAtual& c_;
-    };
-
-    class Timer1Events final : public TimerEvents {
-    public:
-        explicit Timer1Events(HoraAtual& c) : c_(c) {}
-        ErrorOr<void> Timer() override { return c_.Timer1_Timer(); }
-
-    private:
-        HoraAtual& c_;
-    };
-
     Label* label1_ = nullptr;
     Timer* timer1_ = nullptr;
-    Label1Events label1Events_{*this};
-    Timer1Events timer1Events_{*this};
+    // A single click is not an event of the clock: it goes to no handler.
+    Sink<HoraAtual, Handlers<HoraAtual>{.DblClick = &HoraAtual::Label1_DblClick,
+                                        .MouseDown = &HoraAtual::Label1_MouseDown,
+                                        .MouseMove = &HoraAtual::Label1_MouseMove,
+                                        .MouseUp = &HoraAtual::Label1_MouseUp}>
+        label1Events_{*this};
+    Sink<HoraAtual, Handlers<HoraAtual>{.Timer = &HoraAtual::Timer1_Timer}> timer1Events_{*this};
 };
 
 } // namespace tessivra

@@ -4,6 +4,7 @@
 // clicking it has the shell open the address. No members, no events, nothing saved.
 
 #include "framework/control.h"
+#include "framework/sink.h"
 
 namespace tessivra {
 
@@ -31,32 +32,11 @@ private:
     ErrorOr<void> Label1_Click();
     ErrorOr<void> Picture1_MouseMove(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y);
 
-    class Label1Events final : public LabelEvents {
-    public:
-        explicit Label1Events(Sobre& c) : c_(c) {}
-        ErrorOr<void> Click() override { return c_.Label1_Click(); }
-        ErrorOr<void> MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-            return c_.Label1_MouseMove(b, s, x, y);
-        }
-
-    private:
-        Sobre& c_;
-    };
-
-    class Picture1Events final : public PictureBoxEvents {
-    public:
-        explicit Picture1Events(Sobre& c) : c_(c) {}
-        ErrorOr<void> MouseMove(std::int16_t& b, std::int16_t& s, float& x, float& y) override {
-            return c_.Picture1_MouseMove(b, s, x, y);
-        }
-
-    private:
-        Sobre& c_;
-    };
-
     Label* label1_ = nullptr;
-    Label1Events label1Events_{*this};
-    Picture1Events picture1Events_{*this};
+    Sink<Sobre,
+         Handlers<Sobre>{.Click = &Sobre::Label1_Click, .MouseMove = &Sobre::Label1_MouseMove}>
+        label1Events_{*this};
+    Sink<Sobre, Handlers<Sobre>{.MouseMove = &Sobre::Picture1_MouseMove}> picture1Events_{*this};
 };
 
 } // namespace tessivra

@@ -3,6 +3,7 @@
 // label. The library never opens it; a host that does gets it loaded and hidden, to show.
 
 #include "framework/host/container.h"
+#include "framework/sink.h"
 
 #include <memory>
 
@@ -30,17 +31,8 @@ private:
     // Closing only hides the window: it stays loaded.
     ErrorOr<void> Label6_Click();
 
-    class Label6Events final : public LabelEvents {
-    public:
-        explicit Label6Events(frmAbout& f) : f_(f) {}
-        ErrorOr<void> Click() override { return f_.Label6_Click(); }
-
-    private:
-        frmAbout& f_;
-    };
-
     Form& window_;
-    Label6Events label6Events_{*this};
+    Sink<frmAbout, Handlers<frmAbout>{.Click = &frmAbout::Label6_Click}> label6Events_{*this};
 };
 
 } // namespace tessivra

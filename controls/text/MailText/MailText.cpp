@@ -21,12 +21,23 @@ constexpr std::u16string_view kTitle = u"Aviso!";
 
 namespace r = textrows;
 // Font stands between BorderStyle and Enabled in this interface.
-constexpr DispatchMember kMembers[] = {
-    r::Alignment(0xD), r::BackColor(0xC),    r::BorderStyle(0xB), r::Font(),
-    r::Enabled(0xA),   r::ForeColor(0x9),    r::Locked(0x8),      r::MaxLength(0x7),
-    r::MouseIcon(0x6), r::MousePointer(0x5), r::SelLength(0x4),   r::SelStart(0x3),
-    r::SelText(0x2),   r::Text(0x1),         r::ToolTipText(0x0),
-};
+constexpr auto kMembers = interfaceMembers({
+    r::Alignment,
+    r::BackColor,
+    r::BorderStyle,
+    r::Font,
+    r::Enabled,
+    r::ForeColor,
+    r::Locked,
+    r::MaxLength,
+    r::MouseIcon,
+    r::MousePointer,
+    r::SelLength,
+    r::SelStart,
+    r::SelText,
+    r::Text,
+    r::ToolTipText,
+});
 
 // The common keys without "PasswordChar", with "Font" read and written before "Enabled".
 constexpr PersistedKey kKeys[] = {

@@ -18,13 +18,22 @@ constexpr std::int32_t kDisplayLength = 18;
 constexpr std::u16string_view kDisplayPattern = u"###,###,###,##0.00";
 
 namespace r = textrows;
-constexpr DispatchMember kMembers[] = {
-    r::Alignment(0xC), r::BackColor(0xB),   r::BorderStyle(0xA),
-    r::Enabled(0x9),   r::Font(),           r::ForeColor(0x8),
-    r::Locked(0x7),    r::MouseIcon(0x6),   r::MousePointer(0x5),
-    r::SelLength(0x4), r::SelStart(0x3),    r::SelText(0x2),
-    r::Text(0x1),      r::ToolTipText(0x0),
-};
+constexpr auto kMembers = interfaceMembers({
+    r::Alignment,
+    r::BackColor,
+    r::BorderStyle,
+    r::Enabled,
+    r::Font,
+    r::ForeColor,
+    r::Locked,
+    r::MouseIcon,
+    r::MousePointer,
+    r::SelLength,
+    r::SelStart,
+    r::SelText,
+    r::Text,
+    r::ToolTipText,
+});
 
 // The common keys without "MaxLength", which belongs to the layouts, and "PasswordChar".
 constexpr PersistedKey kKeys[] = {

@@ -28,26 +28,26 @@ using S = ScrollText;
 using MT = MemberType;
 
 namespace r = textrows;
-constexpr DispatchMember kMembers[] = {
-    r::BackColor(0x10),
-    r::BorderStyle(0xF),
-    r::Enabled(0xE),
-    r::Font(),
-    r::ForeColor(0xD),
-    r::Locked(0xC),
-    property<S, MT::Picture, &S::MaskPicture, &S::setMaskPicture>(u"MaskPicture", propertyId(0xB)),
-    property<S, MT::I2, &S::Max, &S::setMax>(u"Max", propertyId(0xA)),
-    r::MaxLength(0x9),
-    property<S, MT::I2, &S::Min, &S::setMin>(u"Min", propertyId(0x8)),
-    r::MouseIcon(0x7),
-    r::MousePointer(0x6),
-    r::SelLength(0x5),
-    r::SelStart(0x4),
-    r::SelText(0x3),
-    r::Text(0x2),
-    r::ToolTipText(0x1),
-    property<S, MT::I2, &S::Value, &S::setValue>(u"Value", propertyId(0x0)),
-};
+constexpr auto kMembers = interfaceMembers({
+    r::BackColor,
+    r::BorderStyle,
+    r::Enabled,
+    r::Font,
+    r::ForeColor,
+    r::Locked,
+    property<S, MT::Picture, &S::MaskPicture, &S::setMaskPicture>(u"MaskPicture"),
+    property<S, MT::I2, &S::Max, &S::setMax>(u"Max"),
+    r::MaxLength,
+    property<S, MT::I2, &S::Min, &S::setMin>(u"Min"),
+    r::MouseIcon,
+    r::MousePointer,
+    r::SelLength,
+    r::SelStart,
+    r::SelText,
+    r::Text,
+    r::ToolTipText,
+    property<S, MT::I2, &S::Value, &S::setValue>(u"Value"),
+});
 
 // The bar's keys go straight to it and notify nothing; "MaskPicture" goes through the control's
 // own property and notifies.

@@ -41,17 +41,9 @@ private:
     // Shows the bar's position as decimal text.
     ErrorOr<void> VScroll1_Change();
 
-    class VScroll1Events final : public VScrollBarEvents {
-    public:
-        explicit VScroll1Events(ScrollText& c) : c_(c) {}
-        ErrorOr<void> Change() override { return c_.VScroll1_Change(); }
-
-    private:
-        ScrollText& c_;
-    };
-
     VScrollBar* vscroll1_ = nullptr;
-    VScroll1Events vscroll1Events_{*this};
+    Sink<ScrollText, Handlers<ScrollText>{.Change = &ScrollText::VScroll1_Change}> vscroll1Events_{
+        *this};
 };
 
 } // namespace tessivra

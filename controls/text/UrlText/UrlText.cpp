@@ -13,7 +13,6 @@ namespace {
 
 constexpr TextFamily kFamily{
     .text1 = {.name = u"Text1", .bounds = {0, 0, 3495, 300}, .tabIndex = 0},
-    .eventNumbers = textevents::WithoutDblClickNumbers,
 };
 
 // The green check mark the button shows, one object for every button. Its size is that of the
@@ -40,12 +39,23 @@ constexpr std::u16string_view kPrompt = u"O endereço está incorreto!\r"
 constexpr std::u16string_view kTitle = u"Aviso!";
 
 namespace r = textrows;
-constexpr DispatchMember kMembers[] = {
-    r::Alignment(0xD), r::BackColor(0xC),    r::BorderStyle(0xB), r::EnabledLetOnly(0xA),
-    r::Font(),         r::ForeColor(0x9),    r::Locked(0x8),      r::MaxLength(0x7),
-    r::MouseIcon(0x6), r::MousePointer(0x5), r::SelLength(0x4),   r::SelStart(0x3),
-    r::SelText(0x2),   r::Text(0x1),         r::ToolTipText(0x0),
-};
+constexpr auto kMembers = interfaceMembers({
+    r::Alignment,
+    r::BackColor,
+    r::BorderStyle,
+    r::EnabledLetOnly,
+    r::Font,
+    r::ForeColor,
+    r::Locked,
+    r::MaxLength,
+    r::MouseIcon,
+    r::MousePointer,
+    r::SelLength,
+    r::SelStart,
+    r::SelText,
+    r::Text,
+    r::ToolTipText,
+});
 
 // The common keys without "PasswordChar". "Enabled" is taken straight from Text1 on saving,
 // since the control's own Enabled cannot be read.

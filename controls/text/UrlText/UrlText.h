@@ -41,17 +41,8 @@ private:
     explicit UrlText(Site site);
     template <typename C> friend ErrorOr<std::unique_ptr<C>> createControl(Site);
 
-    class Command1Events final : public CommandButtonEvents {
-    public:
-        explicit Command1Events(UrlText& c) : c_(c) {}
-        ErrorOr<void> Click() override { return c_.Command1_Click(); }
-
-    private:
-        UrlText& c_;
-    };
-
     CommandButton* command1_ = nullptr;
-    Command1Events command1Events_{*this};
+    Sink<UrlText, Handlers<UrlText>{.Click = &UrlText::Command1_Click}> command1Events_{*this};
 };
 
 } // namespace tessivra
