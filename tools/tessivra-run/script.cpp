@@ -281,19 +281,17 @@ ErrorOr<headless::HeadlessPropertyBag*> Script::filledBag(const std::string& nam
 // ---- the commands ---------------------------------------------------------------------------
 
 Arity arity(std::string_view arguments) {
+    constexpr std::size_t unlimited = std::numeric_limits<std::size_t>::max();
     Arity a;
     std::size_t i = 0;
     while (i < arguments.size()) {
-        std::size_t end = arguments.find(' ', i);
-        if (end == std::string_view::npos) end = arguments.size();
+        std::size_t end = std::min(arguments.find(' ', i), arguments.size());
         std::string_view word = arguments.substr(i, end - i);
-        if (word.ends_with("..."))
-            a.most = std::numeric_limits<std::size_t>::max();
-        else if (word.starts_with('[')) {
-            if (a.most != std::numeric_limits<std::size_t>::max()) ++a.most;
+        if (word.ends_with("...")) {
+            a.most = unlimited;
         } else if (!word.empty()) {
-            ++a.least;
-            if (a.most != std::numeric_limits<std::size_t>::max()) ++a.most;
+            if (!word.starts_with('[')) ++a.least;
+            if (a.most != unlimited) ++a.most;
         }
         i = end + 1;
     }

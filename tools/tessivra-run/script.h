@@ -86,7 +86,7 @@ private:
 };
 
 // Splits a line into words: double-quoted strings keep their spaces and take the escapes
-// \" \\ \r \n \t (a quoted word comes back starting with '"' and unescaped); # starts a comment.
+// \" \\ \r \n \t \b (a quoted word comes back starting with '"' and unescaped); # starts a comment.
 ErrorOr<std::vector<std::string>> splitWords(const std::string& line);
 
 // What `tessivra-run --help` prints: the usage, the options and the table of commands.
