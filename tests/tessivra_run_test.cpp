@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <limits>
+#include <set>
 #include <sstream>
 
 namespace tessivra::run {
@@ -145,6 +148,198 @@ TEST(ScriptOutput, AnInjectedFailureStopsTheCommandAndTheScriptGoesOn) {
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2], "error let: 1000 Injected failure at t1.Text1.Text=");
     EXPECT_EQ(lines.back(), "t1.Text = \"\"");
+}
+
+// ---- the table of commands ------------------------------------------------------------------
+
+std::string synopsis(const Command& c) {
+    return c.arguments.empty() ? std::string(c.name)
+                               : std::string(c.name) + " " + std::string(c.arguments);
+}
+
+// A README table cell as plain text: the code marks dropped and `\|` read as `|`.
+std::string plainCell(std::string_view cell) {
+    std::string text;
+    for (std::size_t i = 0; i < cell.size(); ++i) {
+        if (cell[i] == '`') continue;
+        if (cell[i] == '\\' && i + 1 < cell.size() && cell[i + 1] == '|') continue;
+        text += cell[i];
+    }
+    while (!text.empty() && text.front() == ' ')
+        text.erase(0, 1);
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+// The rows of the command table in the README's tessivra-run section, as (command, effect).
+std::vector<std::pair<std::string, std::string>> readmeCommands() {
+    std::ifstream in(TESSIVRA_SOURCE_DIR "/README.md");
+    std::vector<std::pair<std::string, std::string>> rows;
+    bool inSection = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("## ")) inSection = line == "## tessivra-run";
+        if (!inSection || !line.starts_with("| `")) continue;
+        std::vector<std::string> cells;
+        std::string cell;
+        for (std::size_t i = 1; i < line.size(); ++i) {
+            if (line[i] == '|' && line[i - 1] != '\\') {
+                cells.push_back(plainCell(cell));
+                cell.clear();
+            } else
+                cell += line[i];
+        }
+        if (cells.size() == 2) rows.emplace_back(cells[0], cells[1]);
+    }
+    return rows;
+}
+
+// The commands section of --help, as (command, help line), the help's lines joined again.
+std::vector<std::pair<std::string, std::string>> helpCommands(const std::string& help) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    std::istringstream in(help.substr(help.find("\ncommands:\n") + 11));
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("      ")) {
+            if (rows.empty()) return {};
+            auto& text = rows.back().second;
+            text += (text.empty() ? "" : " ") + line.substr(6);
+        } else if (line.starts_with("  "))
+            rows.emplace_back(line.substr(2), "");
+    }
+    return rows;
+}
+
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+// Row by row, so a row that has drifted is named rather than buried in the whole table.
+void expectSameRows(const Rows& listed, const Rows& table, const char* where) {
+    EXPECT_EQ(listed.size(), table.size()) << where;
+    for (std::size_t i = 0; i < listed.size() && i < table.size(); ++i) {
+        EXPECT_EQ(listed[i].first, table[i].first) << where << " row " << i + 1;
+        EXPECT_EQ(listed[i].second, table[i].second) << where << ": " << table[i].first;
+    }
+}
+
+TEST(ScriptCommands, TheReadmeAndTheHelpListTheTableRowForRow) {
+    Rows table;
+    std::set<std::string_view> names;
+    for (const Command& c : Script::commands()) {
+        EXPECT_TRUE(names.insert(c.name).second) << "two rows for " << c.name;
+        EXPECT_FALSE(c.help.empty()) << c.name;
+        table.emplace_back(synopsis(c), std::string(c.help));
+    }
+    expectSameRows(readmeCommands(), table, "README");
+    const std::string help = helpText();
+    expectSameRows(helpCommands(help), table, "--help");
+    for (const auto& line : {"--locale TAG", "--codepage NAME", "--strict", "--help"})
+        EXPECT_NE(help.find(line), std::string::npos) << line;
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(line.size(), 80u) << line;
+}
+
+TEST(ScriptCommands, TheArgumentsSayHowManyWordsACommandTakes) {
+    const auto none = std::numeric_limits<std::size_t>::max();
+    for (auto [arguments, least, most] :
+         {std::tuple<std::string_view, std::size_t, std::size_t>{"", 0, 0},
+          {"NAME", 1, 1},
+          {"NAME \"TEXT\"", 2, 2},
+          {"NAME CLASS [BAG]", 2, 3},
+          {"OBJECT \"NAME\" SIZE [bold] [italic]", 3, 5},
+          {"NAME CONSTITUENT down|move|up BUTTON SHIFT X Y", 7, 7},
+          {"NAME METHOD ARGS...", 2, none}}) {
+        EXPECT_EQ(arity(arguments).least, least) << arguments;
+        EXPECT_EQ(arity(arguments).most, most) << arguments;
+    }
+}
+
+// Every row is reached by its name, and a line with a word too few or too many stops at its
+// usage before the command does anything.
+TEST(ScriptCommands, EveryCommandRefusesTooFewOrTooManyWordsWithItsOwnUsage) {
+    for (const Command& c : Script::commands()) {
+        const Arity a = arity(c.arguments);
+        const std::string refusal = "error " + std::string(c.name) + ": 5 usage: " + synopsis(c);
+        auto words = [&](std::size_t n) {
+            std::string line(c.name);
+            for (std::size_t i = 0; i < n; ++i)
+                line += " w" + std::to_string(i);
+            return line + "\n";
+        };
+        if (a.least > 0) {
+            EXPECT_EQ(play(words(a.least - 1)), std::vector<std::string>{refusal}) << c.name;
+        }
+        if (a.most != std::numeric_limits<std::size_t>::max()) {
+            EXPECT_EQ(play(words(a.most + 1)), std::vector<std::string>{refusal}) << c.name;
+        }
+    }
+    EXPECT_EQ(play("frob t1\nNew t1 TextoEmMaiusculo\n"),
+              (std::vector<std::string>{"error frob: 5 unknown command frob",
+                                        "error New: 5 unknown command New"}));
+}
+
+TEST(ScriptCommands, AWordTheUsageDoesNotAllowIsRefusedAndNothingIsDone) {
+    auto lines = play(R"(new t TextoEmMaiusculo
+font f "Arial" 10 underline
+set t Font f
+font g "Arial" 12 italic bold
+set t Font g
+mouse t Text1 sideways 1 0 0 0
+on t KeyPress KeyAscii
+scroll t left
+)");
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "error font: 5 usage: font OBJECT \"NAME\" SIZE [bold] [italic]",
+                         "error set: 13 not a value: f", "changed t Font",
+                         "error mouse: 5 usage: mouse NAME CONSTITUENT down|move|up BUTTON "
+                         "SHIFT X Y",
+                         "error on: 5 usage: on NAME EVENT ARG=VALUE...",
+                         "error scroll: 5 usage: scroll NAME up|down [COUNT]"}));
+}
+
+// ---- the command line -----------------------------------------------------------------------
+
+struct Run {
+    int status;
+    std::string out, err;
+};
+Run commandLine(std::vector<std::string> args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    int status = tessivra::run::commandLine(args, in, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(CommandLine, HelpExitsZeroAndACommandLineItDoesNotUnderstandExitsTwo) {
+    for (const char* help : {"--help", "-h"}) {
+        auto r = commandLine({"--strict", help, "--bogus"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, helpText());
+        EXPECT_EQ(r.err, "");
+    }
+    for (auto [args, says] :
+         {std::pair<std::vector<std::string>, std::string>{{"--bogus"}, "unknown option --bogus"},
+          {{"-x", "script.tvs"}, "unknown option -x"},
+          {{"--locale"}, "--locale needs a value"},
+          {{"--strict", "--codepage"}, "--codepage needs a value"},
+          {{"a.tvs", "b.tvs"}, "one script at a time: a.tvs and b.tvs"},
+          {{TESSIVRA_SOURCE_DIR "/no/such/script.tvs"}, "cannot read"}}) {
+        auto r = commandLine(args, "classes\n");
+        EXPECT_EQ(r.status, 2) << says;
+        EXPECT_EQ(r.out, "") << says; // nothing was played
+        EXPECT_TRUE(r.err.starts_with("tessivra-run: " + says)) << r.err;
+    }
+}
+
+TEST(CommandLine, AFailedCommandIsTheExitStatusOnlyUnderStrict) {
+    EXPECT_EQ(commandLine({}, "frob\n").status, 0);
+    auto strict = commandLine({"--strict", "-"}, "frob\n");
+    EXPECT_EQ(strict.status, 1);
+    EXPECT_EQ(strict.out, "error frob: 5 unknown command frob\n");
+    EXPECT_EQ(commandLine({"--strict"}, "new t TextoEmMaiusculo\n").status, 0);
+    // The options reach the form: a key typed in another code page arrives as its code there.
+    auto typed = commandLine({"--codepage", "ibm850", "--locale", "pt-BR"},
+                             "new t TextoEmMaiusculo\ntype t \"ç\"\n");
+    EXPECT_NE(typed.out.find("KeyPress KeyAscii=135"), std::string::npos) << typed.out;
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <limits>
 
@@ -278,113 +279,151 @@ ErrorOr<headless::HeadlessPropertyBag*> Script::filledBag(const std::string& nam
     return &bag(name);
 }
 
-ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
-    const std::string& cmd = w[0];
-    auto arg = [&](std::size_t i) -> std::string { return i < w.size() ? w[i] : std::string(); };
-    auto need = [&](std::size_t n, const char* form) -> ErrorOr<void> {
-        if (w.size() < n) return usage(form);
-        return {};
-    };
-    auto u16 = [](const std::string& s) { return fromUtf8(unquoted(s)); };
+// ---- the commands ---------------------------------------------------------------------------
 
-    if (cmd == "new") {
-        TRY(need(3, "new NAME CLASS [BAG]"));
+Arity arity(std::string_view arguments) {
+    constexpr std::size_t unlimited = std::numeric_limits<std::size_t>::max();
+    Arity a;
+    std::size_t i = 0;
+    while (i < arguments.size()) {
+        std::size_t end = std::min(arguments.find(' ', i), arguments.size());
+        std::string_view word = arguments.substr(i, end - i);
+        if (word.ends_with("...")) {
+            a.most = unlimited;
+        } else if (!word.empty()) {
+            if (!word.starts_with('[')) ++a.least;
+            if (a.most != unlimited) ++a.most;
+        }
+        i = end + 1;
+    }
+    return a;
+}
+
+namespace {
+
+using Words = std::vector<std::string>;
+
+std::u16string u16(const std::string& word) {
+    return fromUtf8(unquoted(word));
+}
+std::string wordAt(const Words& w, std::size_t i) {
+    return i < w.size() ? w[i] : std::string();
+}
+
+// The usage of a command, as its row in the table gives it.
+Error usageOf(std::string_view name) {
+    const Command* command = Script::findCommand(name);
+    std::string text(name);
+    if (command && !command->arguments.empty()) text += " " + std::string(command->arguments);
+    return usage(text);
+}
+
+} // namespace
+
+struct Script::Commands {
+    static ErrorOr<void> newControl(Script& s, const Words& w) {
         const ControlClassInfo* info = TRY(findClass(unquoted(w[2])));
         if (!info->isAvailable())
             return Error{errc::ClassNotAvailable, u"ActiveX component can't create object: " +
                                                       fromUtf8(std::string(info->ProgId))};
-        headless::HeadlessPropertyBag* saved = w.size() > 3 ? TRY(filledBag(w[3])) : nullptr;
-        auto* control = TRY(form_.add(
+        headless::HeadlessPropertyBag* saved = w.size() > 3 ? TRY(s.filledBag(w[3])) : nullptr;
+        auto* control = TRY(s.form_.add(
             u16(w[1]),
             [&](Site site) -> ErrorOr<std::shared_ptr<Control>> {
-                return std::shared_ptr<Control>(TRY(table_.create(*info, site)));
+                return std::shared_ptr<Control>(TRY(s.table_.create(*info, site)));
             },
             info->Class->designWidth, info->Class->designHeight));
-        auto& p = placed_[unquoted(w[1])];
+        auto& p = s.placed_[unquoted(w[1])];
         p.dispatcher = std::make_unique<Dispatcher>(*control);
         p.sink = std::make_unique<Sink>();
         p.sink->cls = &control->controlClass();
-        form_.container(u16(w[1]))->sink = p.sink.get();
+        s.form_.container(u16(w[1]))->sink = p.sink.get();
         if (saved) {
-            auto loaded = form_.load(u16(w[1]), *saved);
+            auto loaded = s.form_.load(u16(w[1]), *saved);
             if (loaded.isError())
-                report("new", loaded.error()); // it stays on the form as far as it was loaded
+                s.report("new", loaded.error()); // it stays on the form as far as it was loaded
         }
-        return form_.place(u16(w[1]));
+        return s.form_.place(u16(w[1]));
     }
-    if (cmd == "size") {
-        TRY(need(4, "size NAME WIDTH HEIGHT"));
-        return form_.resize(u16(w[1]), TRY(parseSingle(w[2])), TRY(parseSingle(w[3])));
+
+    static ErrorOr<void> size(Script& s, const Words& w) {
+        return s.form_.resize(u16(w[1]), TRY(parseSingle(w[2])), TRY(parseSingle(w[3])));
     }
-    if (cmd == "focus") {
-        TRY(need(2, "focus NAME [CONSTITUENT]"));
-        return form_.focus(u16(w[1]), u16(arg(2)));
+
+    static ErrorOr<void> focus(Script& s, const Words& w) {
+        return s.form_.focus(u16(w[1]), u16(wordAt(w, 2)));
     }
-    if (cmd == "type") {
-        TRY(need(3, "type NAME \"TEXT\""));
-        return form_.type(u16(w[1]), u16(w[2]));
+
+    static ErrorOr<void> type(Script& s, const Words& w) {
+        return s.form_.type(u16(w[1]), u16(w[2]));
     }
-    if (cmd == "key") {
-        TRY(need(3, "key NAME CODE [SHIFT]"));
+
+    static ErrorOr<void> key(Script& s, const Words& w) {
         auto code = TRY(parseNarrow<std::int16_t>(w[2]));
         auto shift = w.size() > 3 ? TRY(parseNarrow<std::int16_t>(w[3])) : std::int16_t{0};
-        return form_.key(u16(w[1]), code, shift);
+        return s.form_.key(u16(w[1]), code, shift);
     }
-    if (cmd == "paste") {
-        TRY(need(3, "paste NAME \"TEXT\""));
-        return form_.paste(u16(w[1]), u16(w[2]));
+
+    static ErrorOr<void> paste(Script& s, const Words& w) {
+        return s.form_.paste(u16(w[1]), u16(w[2]));
     }
-    if (cmd == "click")
-        return w.size() < 2 ? usage("click NAME [CONSTITUENT]")
-                            : form_.click(u16(w[1]), u16(arg(2)));
-    if (cmd == "dblclick")
-        return w.size() < 2 ? usage("dblclick NAME [CONSTITUENT]")
-                            : form_.dblClick(u16(w[1]), u16(arg(2)));
-    if (cmd == "mouse") {
-        TRY(need(8, "mouse NAME CONSTITUENT down|move|up BUTTON SHIFT X Y"));
+
+    static ErrorOr<void> click(Script& s, const Words& w) {
+        return s.form_.click(u16(w[1]), u16(wordAt(w, 2)));
+    }
+
+    static ErrorOr<void> dblClick(Script& s, const Words& w) {
+        return s.form_.dblClick(u16(w[1]), u16(wordAt(w, 2)));
+    }
+
+    static ErrorOr<void> mouse(Script& s, const Words& w) {
         int what = w[3] == "down" ? 0 : w[3] == "move" ? 1 : w[3] == "up" ? 2 : -1;
-        if (what < 0) return usage("mouse NAME CONSTITUENT down|move|up BUTTON SHIFT X Y");
-        return form_.mouse(u16(w[1]), u16(w[2]), what, TRY(parseNarrow<std::int16_t>(w[4])),
-                           TRY(parseNarrow<std::int16_t>(w[5])), TRY(parseSingle(w[6])),
-                           TRY(parseSingle(w[7])));
+        if (what < 0) return usageOf("mouse");
+        return s.form_.mouse(u16(w[1]), u16(w[2]), what, TRY(parseNarrow<std::int16_t>(w[4])),
+                             TRY(parseNarrow<std::int16_t>(w[5])), TRY(parseSingle(w[6])),
+                             TRY(parseSingle(w[7])));
     }
-    if (cmd == "scroll") {
-        TRY(need(3, "scroll NAME up|down [COUNT]"));
-        if (w[2] != "up" && w[2] != "down") return usage("scroll NAME up|down [COUNT]");
+
+    static ErrorOr<void> scroll(Script& s, const Words& w) {
+        if (w[2] != "up" && w[2] != "down") return usageOf("scroll");
         int count = w.size() > 3 ? TRY(parseNarrow<int>(w[3])) : 1;
-        return form_.scroll(u16(w[1]), w[2] == "down", count);
+        return s.form_.scroll(u16(w[1]), w[2] == "down", count);
     }
-    if (cmd == "tick") {
-        TRY(need(2, "tick MILLISECONDS"));
-        return form_.tick(TRY(parseInteger(w[1])));
+
+    static ErrorOr<void> tick(Script& s, const Words& w) {
+        return s.form_.tick(TRY(parseInteger(w[1])));
     }
-    if (cmd == "get" || cmd == "let" || cmd == "set") {
-        TRY(need(cmd == "get" ? 3 : 4,
-                 "get NAME PROPERTY | let NAME PROPERTY VALUE | set NAME PROPERTY OBJECT"));
-        auto* p = TRY(placed(w[1]));
+
+    static ErrorOr<void> get(Script& s, const Words& w) {
+        auto* p = TRY(s.placed(w[1]));
         DispId id = TRY(p->dispatcher->idOfName(u16(w[2])));
-        if (cmd == "get") {
-            Value v = TRY(invoke(*p->dispatcher, id, InvokeKind::Get, {}));
-            print(unquoted(w[1]) + "." + w[2] + " = " + formatValue(v));
-            return {};
-        }
-        Value v = TRY(parseValue(w[3]));
-        TRY(invoke(*p->dispatcher, id, cmd == "let" ? InvokeKind::Let : InvokeKind::Set,
-                   std::span<const Value>(&v, 1)));
+        Value v = TRY(invoke(*p->dispatcher, id, InvokeKind::Get, {}));
+        s.print(unquoted(w[1]) + "." + w[2] + " = " + formatValue(v));
         return {};
     }
-    if (cmd == "call") {
-        TRY(need(3, "call NAME METHOD ARGS..."));
-        auto* p = TRY(placed(w[1]));
+
+    // `let` and `set`: one value given to a property.
+    static ErrorOr<void> assign(Script& s, const Words& w, InvokeKind kind) {
+        auto* p = TRY(s.placed(w[1]));
+        DispId id = TRY(p->dispatcher->idOfName(u16(w[2])));
+        Value v = TRY(s.parseValue(w[3]));
+        TRY(invoke(*p->dispatcher, id, kind, std::span<const Value>(&v, 1)));
+        return {};
+    }
+    static ErrorOr<void> let(Script& s, const Words& w) { return assign(s, w, InvokeKind::Let); }
+    static ErrorOr<void> set(Script& s, const Words& w) { return assign(s, w, InvokeKind::Set); }
+
+    static ErrorOr<void> call(Script& s, const Words& w) {
+        auto* p = TRY(s.placed(w[1]));
         DispId id = TRY(p->dispatcher->idOfName(u16(w[2])));
         std::vector<Value> args;
         for (std::size_t i = 3; i < w.size(); ++i)
-            args.push_back(TRY(parseValue(w[i])));
+            args.push_back(TRY(s.parseValue(w[i])));
         TRY(invoke(*p->dispatcher, id, InvokeKind::Call, args));
         return {};
     }
-    if (cmd == "font") {
-        TRY(need(4, "font OBJECT \"NAME\" SIZE [bold] [italic]"));
+
+    static ErrorOr<void> font(Script& s, const Words& w) {
         auto f = std::make_shared<Font>(u16(w[2]), TRY(parseSingle(w[3])));
         TRY(headless::checkFont(f));
         for (std::size_t i = 4; i < w.size(); ++i) {
@@ -392,50 +431,25 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
                 f->weight = 700;
             else if (w[i] == "italic")
                 f->italic = true;
+            else
+                return usageOf("font"); // a style it does not know is not quietly left out
         }
-        objects_[unquoted(w[1])] = f;
+        s.objects_[unquoted(w[1])] = f;
         return {};
     }
-    if (cmd == "picture") {
-        TRY(need(3, "picture OBJECT \"NAME\""));
-        objects_[unquoted(w[1])] = std::make_shared<Picture>(u16(w[2]), 1, 32, 32);
+
+    static ErrorOr<void> picture(Script& s, const Words& w) {
+        s.objects_[unquoted(w[1])] = std::make_shared<Picture>(u16(w[2]), 1, 32, 32);
         return {};
     }
-    if (cmd == "menu") {
-        TRY(need(2, "menu OBJECT"));
-        objects_[unquoted(w[1])] = std::make_shared<Object>();
+
+    static ErrorOr<void> menu(Script& s, const Words& w) {
+        s.objects_[unquoted(w[1])] = std::make_shared<Object>();
         return {};
     }
-    if (cmd == "save") {
-        TRY(need(3, "save NAME BAG"));
-        auto& b = bag(w[2]);
-        b.clear();
-        auto r = form_.save(u16(w[1]), b);
-        for (const auto& [key, value] : b.entries())
-            print("bag " + unquoted(w[2]) + " " + toUtf8(key) + " = " + formatValue(value) + " (" +
-                  toUtf8(valueTypeName(value.type())) + ")");
-        return r;
-    }
-    if (cmd == "bag") {
-        TRY(need(4, "bag BAG KEY VALUE"));
-        bag(w[1]).put(u16(w[2]), TRY(parseValue(w[3])));
-        return {};
-    }
-    if (cmd == "write") {
-        TRY(need(3, "write BAG FILE"));
-        return headless::writeTextFile(unquoted(w[2]), TRY(filledBag(w[1]))->toJson());
-    }
-    if (cmd == "read") {
-        TRY(need(3, "read BAG FILE"));
-        auto b = TRY(
-            headless::HeadlessPropertyBag::fromJson(TRY(headless::readTextFile(unquoted(w[2])))));
-        bag(w[1]) = std::move(b);
-        bag(w[1]).setFaults(&form_.faults());
-        return {};
-    }
-    if (cmd == "on") {
-        TRY(need(3, "on NAME EVENT ARG=VALUE..."));
-        auto* p = TRY(placed(w[1]));
+
+    static ErrorOr<void> on(Script& s, const Words& w) {
+        auto* p = TRY(s.placed(w[1]));
         DispId id = TRY(p->dispatcher->idOfName(u16(w[2])));
         if (!eventById(*p->sink->cls, id))
             return Error{errc::InvalidProcedureCall, u"no event " + u16(w[2])};
@@ -443,47 +457,64 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
         list.clear();
         for (std::size_t i = 3; i < w.size(); ++i) {
             auto eq = w[i].find('=');
-            if (eq == std::string::npos) return usage("on NAME EVENT ARG=VALUE...");
-            list.emplace_back(w[i].substr(0, eq), TRY(parseValue(w[i].substr(eq + 1))));
+            if (eq == std::string::npos) return usageOf("on");
+            list.emplace_back(w[i].substr(0, eq), TRY(s.parseValue(w[i].substr(eq + 1))));
         }
         return {};
     }
-    if (cmd == "show") {
-        TRY(need(2, "show NAME"));
-        auto* site = form_.container(u16(w[1]));
+
+    static ErrorOr<void> save(Script& s, const Words& w) {
+        auto& b = s.bag(w[2]);
+        b.clear();
+        auto r = s.form_.save(u16(w[1]), b);
+        for (const auto& [key, value] : b.entries())
+            s.print("bag " + unquoted(w[2]) + " " + toUtf8(key) + " = " + formatValue(value) +
+                    " (" + toUtf8(valueTypeName(value.type())) + ")");
+        return r;
+    }
+
+    static ErrorOr<void> bag(Script& s, const Words& w) {
+        s.bag(w[1]).put(u16(w[2]), TRY(s.parseValue(w[3])));
+        return {};
+    }
+
+    static ErrorOr<void> write(Script& s, const Words& w) {
+        return headless::writeTextFile(unquoted(w[2]), TRY(s.filledBag(w[1]))->toJson());
+    }
+
+    static ErrorOr<void> read(Script& s, const Words& w) {
+        auto b = TRY(
+            headless::HeadlessPropertyBag::fromJson(TRY(headless::readTextFile(unquoted(w[2])))));
+        s.bag(w[1]) = std::move(b);
+        s.bag(w[1]).setFaults(&s.form_.faults());
+        return {};
+    }
+
+    static ErrorOr<void> show(Script& s, const Words& w) {
+        auto* site = s.form_.container(u16(w[1]));
         if (!site) return Error{errc::InvalidProcedureCall, u"no control named " + u16(w[1])};
-        print("show " + w[1] + " width=" + headless::formatNumber(site->width()) +
-              " height=" + headless::formatNumber(site->height()));
+        s.print("show " + w[1] + " width=" + headless::formatNumber(site->width()) +
+                " height=" + headless::formatNumber(site->height()));
         for (const auto& part : site->constituents())
-            print("show " + w[1] + "." + part->describe() +
-                  (form_.focused() == part.get() ? " focus" : ""));
+            s.print("show " + w[1] + "." + part->describe() +
+                    (s.form_.focused() == part.get() ? " focus" : ""));
         return {};
     }
-    if (cmd == "fail") {
-        TRY(need(2, "fail CALL [SKIP]"));
-        form_.faults().failNext(w[1], w.size() > 2 ? TRY(parseNarrow<int>(w[2])) : 0);
+
+    static ErrorOr<void> fail(Script& s, const Words& w) {
+        s.form_.faults().failNext(w[1], w.size() > 2 ? TRY(parseNarrow<int>(w[2])) : 0);
         return {};
     }
-    if (cmd == "about") {
-        TRY(need(2, "about NAME"));
-        if (form_.window(u16(w[1])) || form_.container(u16(w[1])))
-            return Error{errc::InvalidProcedureCall, u"the name " + u16(w[1]) + u" is taken"};
-        auto& window = form_.openWindow(u16(w[1]));
-        windows_[unquoted(w[1])] = TRY(frmAbout::create(window));
-        return window.Show();
-    }
-    if (cmd == "window") {
-        TRY(need(2, "window NAME"));
-        auto* window = form_.window(u16(w[1]));
-        if (!window) return Error{errc::InvalidProcedureCall, u"no window named " + u16(w[1])};
-        print("window " + w[1] + " caption=" + quote(window->caption) +
-              " visible=" + (window->visible ? "True" : "False"));
-        for (const auto& part : window->constituents())
-            print("window " + w[1] + "." + part->describe());
+
+    static ErrorOr<void> classes(Script& s, const Words&) {
+        for (const auto& c : shippedClasses())
+            s.print("class " + std::string(c.Name) + " " + std::string(c.ProgId) + " " +
+                    c.Clsid.toString() + " " + std::to_string(c.ToolboxBitmap) +
+                    (c.isAvailable() ? "" : " (not built)"));
         return {};
     }
-    if (cmd == "members") {
-        TRY(need(2, "members CLASS"));
+
+    static ErrorOr<void> members(Script& s, const Words& w) {
         const ControlClassInfo* info = TRY(findClass(unquoted(w[1])));
         if (!info->Class)
             return Error{errc::ClassNotAvailable,
@@ -500,43 +531,269 @@ ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
                                      {access::Set, "set"},
                                      {access::Call, "call"}})
                 if (m.access & bit) kinds += (kinds.empty() ? "" : ",") + std::string(word);
-            print("member " + std::string(info->DefaultInterface.name) + " " + toUtf8(m.name) +
-                  " " + hex(m.id) + " " + kinds);
+            s.print("member " + std::string(info->DefaultInterface.name) + " " + toUtf8(m.name) +
+                    " " + hex(m.id) + " " + kinds);
         }
         for (const auto& e : info->Class->events) {
             std::string params;
             for (const auto& p : e.params)
                 params += " " + toUtf8(p.name);
-            print("event " + std::string(info->EventInterface.name) + " " + toUtf8(e.name) + " " +
-                  std::to_string(e.id) + params);
+            s.print("event " + std::string(info->EventInterface.name) + " " + toUtf8(e.name) + " " +
+                    std::to_string(e.id) + params);
         }
         return {};
     }
-    if (cmd == "register" || cmd == "unregister") {
-        TRY(need(2, "register FILE | unregister FILE"));
+
+    // `register` and `unregister`: the library's records in a registry kept as a file.
+    static ErrorOr<void> registration(Script& s, const Words& w, bool add) {
         std::string file = unquoted(w[1]);
         headless::HeadlessRegistry registry;
         // A file that is not there yet is made; one that cannot be read is refused.
         std::error_code absent;
         if (std::filesystem::exists(file, absent) || absent)
             registry = TRY(headless::HeadlessRegistry::load(file));
-        if (cmd == "register")
+        if (add)
             TRY(registerClasses(shippedClasses(), registry,
-                                toUtf8(form_.runtime().settings().appPath) + "/Tessivra.ocx"));
+                                toUtf8(s.form_.runtime().settings().appPath) + "/Tessivra.ocx"));
         else
             TRY(unregisterClasses(shippedClasses(), registry));
         TRY(registry.save(file));
-        print(cmd + "ed " + file);
+        s.print(w[0] + "ed " + file);
         return {};
     }
-    if (cmd == "classes") {
-        for (const auto& c : shippedClasses())
-            print("class " + std::string(c.Name) + " " + std::string(c.ProgId) + " " +
-                  c.Clsid.toString() + " " + std::to_string(c.ToolboxBitmap) +
-                  (c.isAvailable() ? "" : " (not built)"));
+    static ErrorOr<void> registerLibrary(Script& s, const Words& w) {
+        return registration(s, w, true);
+    }
+    static ErrorOr<void> unregisterLibrary(Script& s, const Words& w) {
+        return registration(s, w, false);
+    }
+
+    static ErrorOr<void> about(Script& s, const Words& w) {
+        if (s.form_.window(u16(w[1])) || s.form_.container(u16(w[1])))
+            return Error{errc::InvalidProcedureCall, u"the name " + u16(w[1]) + u" is taken"};
+        auto& window = s.form_.openWindow(u16(w[1]));
+        s.windows_[unquoted(w[1])] = TRY(frmAbout::create(window));
+        return window.Show();
+    }
+
+    static ErrorOr<void> window(Script& s, const Words& w) {
+        auto* window = s.form_.window(u16(w[1]));
+        if (!window) return Error{errc::InvalidProcedureCall, u"no window named " + u16(w[1])};
+        s.print("window " + w[1] + " caption=" + quote(window->caption) +
+                " visible=" + (window->visible ? "True" : "False"));
+        for (const auto& part : window->constituents())
+            s.print("window " + w[1] + "." + part->describe());
         return {};
     }
-    return Error{errc::InvalidProcedureCall, u"unknown command " + fromUtf8(cmd)};
+};
+
+std::span<const Command> Script::commands() {
+    static const Command table[] = {
+        {"new", "NAME CLASS [BAG]",
+         "creates a control by class name, ProgId (in any case) or class identifier ({...}, "
+         "digits in any case) at its design size, runs its creation handler, loads it from BAG "
+         "when given (a failed load is printed and the control stays as far as it was loaded), "
+         "then places it (its first resize)",
+         Commands::newControl},
+        {"size", "NAME WIDTH HEIGHT", "sizes the control (twips)", Commands::size},
+        {"focus", "NAME [CONSTITUENT]",
+         "gives the focus to the control's first focusable constituent, or the one named",
+         Commands::focus},
+        {"type", "NAME \"TEXT\"",
+         "focuses NAME and types each character as a key (\\r is Enter, \\b Backspace)",
+         Commands::type},
+        {"key", "NAME CODE [SHIFT]",
+         "focuses NAME and presses a key by key code (13 Enter, 8 Backspace, 46 Delete, 37/39 "
+         "arrows, 36 Home, 35 End)",
+         Commands::key},
+        {"paste", "NAME \"TEXT\"", "focuses NAME and pastes at the caret, without key events",
+         Commands::paste},
+        {"click", "NAME [CONSTITUENT]",
+         "clicks a text box, button or label: the one named, or the control's first focusable "
+         "constituent",
+         Commands::click},
+        {"dblclick", "NAME [CONSTITUENT]",
+         "double-clicks a text box, button or label, chosen as click chooses it",
+         Commands::dblClick},
+        {"mouse", "NAME CONSTITUENT down|move|up BUTTON SHIFT X Y",
+         "a mouse message to any constituent", Commands::mouse},
+        {"scroll", "NAME up|down [COUNT]",
+         "clicks the scroll bar's top or bottom arrow COUNT times, 0 to 65536", Commands::scroll},
+        {"tick", "MILLISECONDS",
+         "advances the virtual clock (not backwards, nor past its 64-bit range); each timer due "
+         "meanwhile fires once, at its last due moment, in the order of those moments: missed "
+         "intervals are coalesced, as a desktop's timer messages are",
+         Commands::tick},
+        {"get", "NAME PROPERTY",
+         "prints a property as NAME.PROPERTY = VALUE, read through the dispatcher (names are "
+         "resolved without regard to case)",
+         Commands::get},
+        {"let", "NAME PROPERTY VALUE",
+         "assigns a value to a property through the dispatcher, converted as automation does",
+         Commands::let},
+        {"set", "NAME PROPERTY OBJECT",
+         "assigns an object made by the script to a property through the dispatcher",
+         Commands::set},
+        {"call", "NAME METHOD ARGS...",
+         "calls a method through the dispatcher, its arguments converted as automation does",
+         Commands::call},
+        {"font", "OBJECT \"NAME\" SIZE [bold] [italic]", "makes a font for set and call",
+         Commands::font},
+        {"picture", "OBJECT \"NAME\"", "makes a picture for set and call", Commands::picture},
+        {"menu", "OBJECT", "makes a pop-up menu for call", Commands::menu},
+        {"on", "NAME EVENT ARG=VALUE...",
+         "a form handler that assigns by-reference arguments when NAME raises EVENT (on t1 "
+         "KeyPress KeyAscii=0); without assignments it does nothing",
+         Commands::on},
+        {"save", "NAME BAG", "saves a control into a bag, printing its entries in order",
+         Commands::save},
+        {"bag", "BAG KEY VALUE", "puts a value into a bag by hand", Commands::bag},
+        {"write", "BAG FILE",
+         "keeps a bag as a JSON file with typed values; a bag nothing was put or read into is "
+         "refused, here and by new",
+         Commands::write},
+        {"read", "BAG FILE", "reads a bag back from such a file", Commands::read},
+        {"show", "NAME",
+         "the control's size and each constituent's position, size, text or caption, flags and "
+         "focus",
+         Commands::show},
+        {"fail", "CALL [SKIP]",
+         "makes a host call fail once (after SKIP successful calls): Text1.Text= for an "
+         "assignment, Text1.Text for a read, UserControl.Height=, PropBag.ReadProperty, "
+         "Runtime.UCase, Shell.ShellExecuteA...; NAME. in front limits it to one control",
+         Commands::fail},
+        {"classes", "",
+         "the toolbox: name, ProgId, class identifier and bitmap number of every class of the "
+         "library",
+         Commands::classes},
+        {"members", "CLASS",
+         "the class's member table (member _CLASS NAME 0xID ACCESS) and event table (event "
+         "__CLASS NAME ID PARAMS)",
+         Commands::members},
+        {"register", "FILE",
+         "writes the library's registration in a registry kept as a REGEDIT4 .reg file (made "
+         "when absent)",
+         Commands::registerLibrary},
+        {"unregister", "FILE", "removes the library's registration from such a file",
+         Commands::unregisterLibrary},
+        {"about", "NAME",
+         "opens the library's about window under NAME; click NAME Label6 closes it",
+         Commands::about},
+        {"window", "NAME", "the window's caption, whether it is shown, and each constituent",
+         Commands::window},
+    };
+    return table;
+}
+
+const Command* Script::findCommand(std::string_view name) {
+    for (const Command& c : commands())
+        if (c.name == name) return &c;
+    return nullptr;
+}
+
+ErrorOr<void> Script::execute(const std::vector<std::string>& w) {
+    const Command* command = findCommand(w[0]);
+    if (!command) return Error{errc::InvalidProcedureCall, u"unknown command " + fromUtf8(w[0])};
+    // Too few words or too many: the command's usage, before anything is done.
+    const Arity a = arity(command->arguments);
+    if (w.size() - 1 < a.least || w.size() - 1 > a.most) return usageOf(command->name);
+    return command->run(*this, w);
+}
+
+// ---- the program ----------------------------------------------------------------------------
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: tessivra-run [--locale TAG] [--codepage NAME] [--strict] [SCRIPT]";
+
+constexpr std::size_t kWidth = 80;
+
+// Appends text broken into lines of at most `width` columns, each starting with `indent`.
+void wrap(std::string& out, std::string_view text, std::string_view indent, std::size_t width) {
+    std::string line(indent);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t end = text.find(' ', i);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view word = text.substr(i, end - i);
+        if (line.size() > indent.size() && line.size() + 1 + word.size() > width) {
+            out += line + "\n";
+            line = indent;
+        }
+        if (line.size() > indent.size()) line += ' ';
+        line += word;
+        i = end + 1;
+    }
+    out += line + "\n";
+}
+
+} // namespace
+
+std::string helpText() {
+    const headless::RuntimeSettings defaults;
+    std::string text(kUsage);
+    text += "\n\n";
+    wrap(text,
+         "Hosts the library's controls on one headless form and plays a script read from SCRIPT "
+         "or standard input (\"-\"), one command a line, printing one line for every effect a "
+         "form or user could observe.",
+         "", kWidth);
+    text += "\noptions:\n";
+    text += "  --locale TAG     the runtime's locale (" + defaults.locale + ")\n";
+    text += "  --codepage NAME  the code page of key presses (" + defaults.codePage + ")\n";
+    text += "  --strict         a failing command makes the exit status 1\n";
+    text += "  --help, -h       prints this text\n\ncommands:\n";
+    for (const Command& c : Script::commands()) {
+        text += "  " + std::string(c.name);
+        if (!c.arguments.empty()) text += " " + std::string(c.arguments);
+        text += "\n";
+        wrap(text, c.help, "      ", kWidth);
+    }
+    return text;
+}
+
+int commandLine(std::span<const std::string> args, std::istream& in, std::ostream& out,
+                std::ostream& err) {
+    auto refuse = [&](const std::string& what) {
+        err << "tessivra-run: " << what << "\n" << kUsage << "\n";
+        return 2;
+    };
+    headless::RuntimeSettings settings;
+    std::string file;
+    bool strict = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            out << helpText();
+            return 0;
+        }
+        if (a == "--locale" || a == "--codepage") {
+            if (i + 1 == args.size()) return refuse(a + " needs a value");
+            (a == "--locale" ? settings.locale : settings.codePage) = args[++i];
+        } else if (a == "--strict")
+            strict = true;
+        else if (a.size() > 1 && a[0] == '-')
+            return refuse("unknown option " + a);
+        else if (!file.empty())
+            return refuse("one script at a time: " + file + " and " + a);
+        else
+            file = a;
+    }
+    Script script(out, settings);
+    int failures;
+    if (!file.empty() && file != "-") {
+        std::ifstream stream(file);
+        if (!stream) {
+            err << "tessivra-run: cannot read " << file << "\n";
+            return 2;
+        }
+        failures = script.play(stream);
+    } else {
+        failures = script.play(in);
+    }
+    // A failing command is part of what a script may show; --strict makes it the exit status.
+    return strict && failures > 0 ? 1 : 0;
 }
 
 } // namespace tessivra::run
