@@ -2,6 +2,16 @@
 // The constituent controls a host supplies. Properties and methods act at once; every call can
 // fail. Events reach the owner through the sink it handed over at creation, with arguments by
 // reference; the host then acts on the values the handler left.
+//
+// What every host guarantees, and every control may rely on:
+// - Re-entrancy. A desktop host runs its message loop inside a modal message box, so while one
+//   of a control's handlers waits in MsgBox, the user may move the focus, timers fire, and
+//   other handlers of the same control run. A control must tolerate that: it keeps no state
+//   across a MsgBox call that a nested handler could invalidate, and re-checks what it needs
+//   afterwards.
+// - Lifetime. A host never frees a control or its constituents while one of the control's
+//   handlers is on the stack. A form closed meanwhile (from a message box's loop) goes once the
+//   outermost handler has returned; until then every constituent stays usable.
 
 #include "framework/host/value.h"
 
@@ -25,6 +35,11 @@ struct TextBoxDesign {
     bool enabled = true;
 };
 
+// A typed key raises, in this order: KeyDown (KeyCode, Shift); KeyPress (KeyAscii, the
+// character's code in the system's single-byte code page, the one place a control sees that
+// code page instead of UTF-16); the insertion of the character KeyAscii then holds (0 inserts
+// nothing); Change, when the text changed; KeyUp with the released key's code. A handler that
+// zeroes KeyCode in KeyDown does not cancel the character: only KeyAscii = 0 does.
 class TextBoxEvents {
 public:
     virtual ~TextBoxEvents() = default;
@@ -67,6 +82,9 @@ public:
     virtual ErrorOr<void> setForeColor(Colour) = 0;
     virtual ErrorOr<VBool> Locked() = 0;
     virtual ErrorOr<void> setLocked(VBool) = 0;
+    // Limits what the user types or pastes, never what code assigns: Text, SelText and a
+    // loaded text are kept whole even when longer (a toolkit box that cuts on assignment, as
+    // QLineEdit::setText does, must be worked around). 0 means no limit.
     virtual ErrorOr<std::int32_t> MaxLength() = 0;
     virtual ErrorOr<void> setMaxLength(std::int32_t) = 0;
     virtual ErrorOr<PictureRef> MouseIcon() = 0;
@@ -91,7 +109,11 @@ public:
     virtual ErrorOr<void> setWidth(Twips) = 0;
     virtual ErrorOr<Twips> Height() = 0;
     virtual ErrorOr<void> setHeight(Twips) = 0;
-    // Fails when the box cannot take the focus (disabled, or its form is going away).
+    // Fails with errc::CannotTakeFocus when the box cannot take the focus (disabled, hidden,
+    // or its form is going away), and with no other code for that reason. Asked while the
+    // focus is moving (from a GotFocus or LostFocus handler), it returns at once and the host
+    // carries it out after the move in progress, as a desktop queues it; a request the form
+    // overtakes, or for a box that can no longer take the focus by then, is dropped.
     virtual ErrorOr<void> SetFocus() = 0;
 };
 
@@ -142,6 +164,10 @@ public:
     virtual ErrorOr<void> Scroll() { return {}; }
 };
 
+// Min, Max and Value are 16-bit. Assigning a Value outside Min..Max is refused with
+// errc::InvalidPropertyValue and changes nothing; moving Min or Max past the position drags it
+// along. Every change of position, by the user, by Value or by a dragging end, raises Change;
+// an assignment that leaves the position as it is raises nothing.
 class VScrollBar {
 public:
     virtual ~VScrollBar() = default;

@@ -22,6 +22,10 @@ inline constexpr std::int32_t ObjectRequired = 424;
 inline constexpr std::int32_t NotSupported = 438;
 inline constexpr std::int32_t WrongArgumentCount = 450;
 inline constexpr std::int32_t ClassNotAvailable = 429;
+// A constituent's SetFocus refused because it cannot take the focus now (disabled, hidden, or
+// its form going away). Every host fails with this code then, and only then, so that a control
+// can tell the refusal from a failing host call; it is the code the desktop gives.
+inline constexpr std::int32_t CannotTakeFocus = InvalidProcedureCall;
 } // namespace errc
 
 struct Error {
@@ -30,6 +34,9 @@ struct Error {
 
     static Error invalidProcedureCall() {
         return {errc::InvalidProcedureCall, u"Invalid procedure call or argument"};
+    }
+    static Error cannotTakeFocus() {
+        return {errc::CannotTakeFocus, u"Invalid procedure call or argument"};
     }
     static Error overflow() { return {errc::Overflow, u"Overflow"}; }
     static Error typeMismatch() { return {errc::TypeMismatch, u"Type mismatch"}; }

@@ -50,9 +50,14 @@ public:
 class Runtime : public TextServices {
 public:
     // Modal: returns when the user closes it. A carriage return in the prompt breaks the line.
+    // While it is up the host's message loop runs: events and timer ticks reach the controls,
+    // the caller's own handlers included, and its form may be closed (see constituents.h for
+    // what a control must tolerate then).
     virtual ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
                                          std::u16string_view title) = 0;
-    // Queues keystrokes such as "{tab}" and returns without waiting for them.
+    // Queues keystrokes and returns without waiting for them; they are delivered after the
+    // handler in progress returns. "{tab}" means "move the focus to the next tab stop": a host
+    // maps it to its own focus traversal, never to input injected into the whole desktop.
     virtual ErrorOr<void> SendKeys(std::u16string_view keys,
                                    const Value& wait = Value::missing()) = 0;
     virtual ErrorOr<TimeOfDay> Time() = 0;
@@ -63,7 +68,9 @@ public:
 class Shell {
 public:
     virtual ~Shell() = default;
-    // Returns the shell's own result code; callers that ignore it may.
+    // The texts arrive in the system's single-byte code page, as the declared API takes them;
+    // a host converts them to what its opener wants (UTF-8 for a Linux desktop's opener, the
+    // ANSI code page on Windows). Returns the shell's own result code; callers may ignore it.
     virtual ErrorOr<std::int32_t> ShellExecuteA(std::int32_t hwnd, std::string_view operation,
                                                 std::string_view file, std::string_view parameters,
                                                 std::string_view directory,

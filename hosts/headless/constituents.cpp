@@ -27,7 +27,7 @@ ErrorOr<void> Constituent::fault(std::string_view member) {
 }
 
 ErrorOr<void> Constituent::setFocusHere() {
-    if (!takesFocus()) return Error::invalidProcedureCall();
+    if (!takesFocus()) return Error::cannotTakeFocus();
     return form().moveFocus(this);
 }
 

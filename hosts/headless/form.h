@@ -181,6 +181,7 @@ public:
     std::string describe() const override;
     bool enabled() const { return enabled_; }
     const PictureRef& picture() const { return picture_; }
+    const std::u16string& caption() const { return caption_; }
 
 private:
     CommandButtonEvents* events_;

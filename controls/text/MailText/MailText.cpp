@@ -94,7 +94,7 @@ ErrorOr<void> MailText::Text1_LostFocus() {
         // is what took the focus away) or is closing. The focus then stays wherever the host
         // sent it, and the form's own call, such as Enabled = False, must not fail for it.
         // Any other failure goes back as usual.
-        if (back.error().code == errc::InvalidProcedureCall) return {};
+        if (back.error().code == errc::CannotTakeFocus) return {};
         return back;
     }
     returning.waitForArrival();

@@ -1,36 +1,34 @@
 #include "controls/text/ScrollText/ScrollText.h"
 
-#include "tests/support.h"
+#include "tests/driver/host_driver.h"
 
 namespace tessivra::testing {
 namespace {
 
-using headless::HeadlessVScrollBar;
-
-class ScrollTextTest : public PlacedTextControl<ScrollText> {
+class ScrollTextTest : public PlacedControl<ScrollText> {
 protected:
-    ScrollTextTest() : PlacedTextControl(u"s") {}
+    ScrollTextTest() : PlacedControl(u"s") {}
     void SetUp() override {
-        PlacedTextControl::SetUp();
+        PlacedControl::SetUp();
         if (HasFatalFailure()) return;
-        bar = site()->find<HeadlessVScrollBar>(u"VScroll1");
-        form.journal().clear();
+        bar = part(u"VScroll1");
+        form.clearLines();
     }
-    const std::vector<std::u16string>& notices() { return form.container(u"s")->notices; }
+    std::vector<std::u16string> notices() { return form.notices(u"s"); }
     ErrorOr<void> down(int n = 1) { return form.scroll(u"s", true, n); }
     ErrorOr<void> up(int n = 1) { return form.scroll(u"s", false, n); }
     ErrorOr<void> resize(Twips w, Twips h) { return form.resize(u"s", w, h); }
     long changes() {
-        const auto& lines = form.journal().lines;
+        const auto& lines = form.lines();
         return std::count(lines.begin(), lines.end(), "event s Change");
     }
 
-    HeadlessVScrollBar* bar = nullptr;
+    Part bar;
 };
 
-TEST_F(ScrollTextTest, ANewBoxShowsZeroAndTheBottomArrowCountsUpTheTopArrowDown) {
+TEST_P(ScrollTextTest, ANewBoxShowsZeroAndTheBottomArrowCountsUpTheTopArrowDown) {
     EXPECT_EQ(text(), u"0");
-    EXPECT_EQ(text1->Alignment().value(), 2);
+    EXPECT_EQ(form.textBox(u"s", u"Text1")->Alignment().value(), 2);
     EXPECT_EQ(box->Min().value(), 0);
     EXPECT_EQ(box->Max().value(), 32767);
     EXPECT_EQ(box->Value().value(), 0);
@@ -45,20 +43,20 @@ TEST_F(ScrollTextTest, ANewBoxShowsZeroAndTheBottomArrowCountsUpTheTopArrowDown)
     EXPECT_TRUE(notices().empty());
 }
 
-TEST_F(ScrollTextTest, ValueShowsItsDecimalTextBeforeTheNotice) {
+TEST_P(ScrollTextTest, ValueShowsItsDecimalTextBeforeTheNotice) {
     ASSERT_OK(box->setMin(-10));
     ASSERT_OK(box->setValue(-5));
     EXPECT_EQ(text(), u"-5");
     ASSERT_OK(box->setValue(32767));
     EXPECT_EQ(text(), u"32767");
     EXPECT_EQ(notices(), (std::vector<std::u16string>{u"Min", u"Value", u"Value"}));
-    auto& lines = form.journal().lines;
+    auto& lines = form.lines();
     auto change = std::find(lines.begin(), lines.end(), "event s Change");
     auto notice = std::find(lines.begin(), lines.end(), "changed s Value");
     EXPECT_LT(change, notice);
 }
 
-TEST_F(ScrollTextTest, AValueOutsideTheRangeIsRefusedWithoutNotice) {
+TEST_P(ScrollTextTest, AValueOutsideTheRangeIsRefusedWithoutNotice) {
     ASSERT_OK(box->setMax(30));
     auto r = box->setValue(31);
     ASSERT_TRUE(r.isError());
@@ -68,7 +66,7 @@ TEST_F(ScrollTextTest, AValueOutsideTheRangeIsRefusedWithoutNotice) {
     EXPECT_EQ(notices(), std::vector<std::u16string>{u"Max"});
 }
 
-TEST_F(ScrollTextTest, MovingMinOrMaxPastThePositionDragsItAlongAndRewritesTheText) {
+TEST_P(ScrollTextTest, MovingMinOrMaxPastThePositionDragsItAlongAndRewritesTheText) {
     ASSERT_OK(box->setMin(5));
     EXPECT_EQ(box->Value().value(), 5);
     EXPECT_EQ(text(), u"5");
@@ -87,7 +85,7 @@ TEST_F(ScrollTextTest, MovingMinOrMaxPastThePositionDragsItAlongAndRewritesTheTe
     EXPECT_EQ(text(), u"15");
 }
 
-TEST_F(ScrollTextTest, TypingLeavesTheBarWhereItIsAndTheNextClickOverwritesTheText) {
+TEST_P(ScrollTextTest, TypingLeavesTheBarWhereItIsAndTheNextClickOverwritesTheText) {
     ASSERT_OK(box->setValue(5));
     ASSERT_OK(form.focus(u"s", u"Text1"));
     ASSERT_OK(box->setSelLength(1));
@@ -101,7 +99,7 @@ TEST_F(ScrollTextTest, TypingLeavesTheBarWhereItIsAndTheNextClickOverwritesTheTe
     EXPECT_EQ(box->Text().value(), u"x6");
 }
 
-TEST_F(ScrollTextTest, ADisabledOrLockedBoxStillFollowsTheBar) {
+TEST_P(ScrollTextTest, ADisabledOrLockedBoxStillFollowsTheBar) {
     ASSERT_OK(box->setEnabled(VFalse));
     ASSERT_OK(box->setLocked(VTrue));
     EXPECT_FALSE(text1->enabled());
@@ -110,20 +108,20 @@ TEST_F(ScrollTextTest, ADisabledOrLockedBoxStillFollowsTheBar) {
     EXPECT_EQ(box->Enabled().value(), VFalse);
 }
 
-TEST_F(ScrollTextTest, EnterInTheBoxMovesTheFocusToTheBar) {
+TEST_P(ScrollTextTest, EnterInTheBoxMovesTheFocusToTheBar) {
     ASSERT_OK(form.focus(u"s", u"Text1"));
     ASSERT_OK(form.key(u"s", 13));
     EXPECT_EQ(form.focusName(), "s.VScroll1");
 }
 
-TEST_F(ScrollTextTest, TheFirstPlacementRemovesTheOverlap) {
+TEST_P(ScrollTextTest, TheFirstPlacementRemovesTheOverlap) {
     EXPECT_EQ(text1->bounds().width, 480);
     EXPECT_EQ(bar->bounds().left, 480);
     EXPECT_EQ(bar->bounds().width, 255);
     EXPECT_EQ(bar->bounds().height, 300);
 }
 
-TEST_F(ScrollTextTest, TheBarTakesItsWidthFromTheRightAndTheFullHeight) {
+TEST_P(ScrollTextTest, TheBarTakesItsWidthFromTheRightAndTheFullHeight) {
     ASSERT_OK(resize(1000, 400));
     EXPECT_EQ(text1->bounds().width, 745);
     EXPECT_EQ(text1->bounds().height, 400);
@@ -133,107 +131,104 @@ TEST_F(ScrollTextTest, TheBarTakesItsWidthFromTheRightAndTheFullHeight) {
     EXPECT_EQ(bar->bounds().width, 255);
 }
 
-TEST_F(ScrollTextTest, AWidthOf700OrLessBecomes735AndOneAbove700Stays) {
+TEST_P(ScrollTextTest, AWidthOf700OrLessBecomes735AndOneAbove700Stays) {
     ASSERT_OK(resize(720, 300));
-    EXPECT_EQ(form.container(u"s")->width(), 720);
+    EXPECT_EQ(form.width(u"s"), 720);
     EXPECT_EQ(text1->bounds().width, 465);
     ASSERT_OK(resize(700.5f, 300));
-    EXPECT_EQ(form.container(u"s")->width(), 700.5f);
+    EXPECT_EQ(form.width(u"s"), 700.5f);
     ASSERT_OK(resize(700, 300));
-    EXPECT_EQ(form.container(u"s")->width(), 735);
+    EXPECT_EQ(form.width(u"s"), 735);
     EXPECT_EQ(text1->bounds().width, 480);
     EXPECT_EQ(bar->bounds().left, 480);
 }
 
-TEST_F(ScrollTextTest, AHeightUnder300Becomes300AndTheBarFollows) {
+TEST_P(ScrollTextTest, AHeightUnder300Becomes300AndTheBarFollows) {
     ASSERT_OK(resize(1000, 200));
-    EXPECT_EQ(form.container(u"s")->height(), 300);
+    EXPECT_EQ(form.height(u"s"), 300);
     EXPECT_EQ(text1->bounds().height, 300);
     EXPECT_EQ(bar->bounds().height, 300);
     ASSERT_OK(resize(1000, 300));
-    EXPECT_EQ(form.container(u"s")->height(), 300);
+    EXPECT_EQ(form.height(u"s"), 300);
 }
 
-TEST_F(ScrollTextTest, ABoxNarrowerThanTheBarNeverGivesText1ANegativeWidth) {
+TEST_P(ScrollTextTest, ABoxNarrowerThanTheBarNeverGivesText1ANegativeWidth) {
     // The host refuses a negative width, so a negative one would fail the resize.
     for (Twips w : {0.f, 100.f, 254.f, 255.f}) {
         ASSERT_OK(resize(w, 100));
-        EXPECT_EQ(form.container(u"s")->width(), 735) << w;
-        EXPECT_EQ(form.container(u"s")->height(), 300) << w;
+        EXPECT_EQ(form.width(u"s"), 735) << w;
+        EXPECT_EQ(form.height(u"s"), 300) << w;
         EXPECT_EQ(text1->bounds().width, 480) << w;
         EXPECT_EQ(bar->bounds().left, 480) << w;
     }
 }
 
-TEST_F(ScrollTextTest, MaskPictureIsKeptByTheSurfaceAndHandedBackUnchanged) {
+TEST_P(ScrollTextTest, MaskPictureIsKeptByTheSurfaceAndHandedBackUnchanged) {
     auto mask = std::make_shared<Picture>(u"mask", 1, 16, 16);
     ASSERT_OK(box->setMaskPicture(mask));
     EXPECT_EQ(box->MaskPicture().value(), mask);
     EXPECT_EQ(notices(), std::vector<std::u16string>{u"MaskPicture"});
-    form.faults().failNext("s.UserControl.MaskPicture=");
+    FAIL_NEXT_OR_SKIP(form, "s.UserControl.MaskPicture=");
     EXPECT_TRUE(box->setMaskPicture(nullptr).isError());
     EXPECT_EQ(notices().size(), 1u);
 }
 
-TEST_F(ScrollTextTest, SavingWritesNineteenKeysAndLoadingShowsTheValueOverTheSavedText) {
+TEST_P(ScrollTextTest, SavingWritesNineteenKeysAndLoadingShowsTheValueOverTheSavedText) {
     ASSERT_OK(box->setMax(100));
     ASSERT_OK(box->setValue(15));
     ASSERT_OK(box->setText(u"typed over"));
-    HeadlessPropertyBag bag;
-    ASSERT_OK(form.save(u"s", bag));
-    std::vector<std::u16string> keys;
-    for (const auto& [k, v] : bag.entries())
-        keys.push_back(k);
+    auto bag = form.newBag();
+    ASSERT_OK(form.save(u"s", *bag));
+    std::vector<std::u16string> keys = bag->keys();
     EXPECT_EQ(keys, (std::vector<std::u16string>{
                         u"BackColor", u"BorderStyle", u"DataSource", u"Enabled", u"Font",
                         u"ForeColor", u"Locked", u"MaskPicture", u"Max", u"MaxLength", u"Min",
                         u"MouseIcon", u"MousePointer", u"SelLength", u"SelStart", u"SelText",
                         u"Text", u"ToolTipText", u"Value"}));
-    EXPECT_EQ(*bag.find(u"Max"), Value(std::int16_t{100}));
-    EXPECT_EQ(*bag.find(u"Value"), Value(std::int16_t{15}));
-    EXPECT_TRUE(bag.find(u"DataSource")->isEmpty());
+    EXPECT_EQ(*bag->find(u"Max"), Value(std::int16_t{100}));
+    EXPECT_EQ(*bag->find(u"Value"), Value(std::int16_t{15}));
+    EXPECT_TRUE(bag->find(u"DataSource")->isEmpty());
 
-    auto file = HeadlessPropertyBag::fromJson(bag.toJson());
+    auto file = bag->reloaded();
     ASSERT_FALSE(file.isError());
     auto* copy = form.add<ScrollText>(u"s2").value();
-    ASSERT_OK(form.load(u"s2", file.value()));
+    ASSERT_OK(form.load(u"s2", *file.value()));
     EXPECT_EQ(copy->Text().value(), u"15");
     EXPECT_EQ(copy->Min().value(), 0);
     EXPECT_EQ(copy->Max().value(), 100);
     EXPECT_EQ(copy->Value().value(), 15);
-    EXPECT_EQ(form.container(u"s2")->notices,
-              (std::vector<std::u16string>{u"MaskPicture", u"MouseIcon"}));
+    EXPECT_EQ(form.notices(u"s2"), (std::vector<std::u16string>{u"MaskPicture", u"MouseIcon"}));
 }
 
-TEST_F(ScrollTextTest, ALoadedTextSurvivesWhenTheLoadedValueDoesNotMoveTheBar) {
-    HeadlessPropertyBag bag;
-    bag.put(u"Text", Value(u"seven"));
-    bag.put(u"Value", Value(std::int16_t{0}));
-    ASSERT_OK(form.load(u"s", bag));
+TEST_P(ScrollTextTest, ALoadedTextSurvivesWhenTheLoadedValueDoesNotMoveTheBar) {
+    auto bag = form.newBag();
+    bag->put(u"Text", Value(u"seven"));
+    bag->put(u"Value", Value(std::int16_t{0}));
+    ASSERT_OK(form.load(u"s", *bag));
     EXPECT_EQ(text(), u"seven");
 }
 
-TEST_F(ScrollTextTest, ALoadStopsAtAValueTheBarRefuses) {
-    HeadlessPropertyBag bag;
-    bag.put(u"Max", Value(std::int16_t{10}));
-    bag.put(u"Text", Value(u"loaded"));
-    bag.put(u"Value", Value(std::int16_t{50}));
-    auto r = form.load(u"s", bag);
+TEST_P(ScrollTextTest, ALoadStopsAtAValueTheBarRefuses) {
+    auto bag = form.newBag();
+    bag->put(u"Max", Value(std::int16_t{10}));
+    bag->put(u"Text", Value(u"loaded"));
+    bag->put(u"Value", Value(std::int16_t{50}));
+    auto r = form.load(u"s", *bag);
     ASSERT_TRUE(r.isError());
     EXPECT_EQ(r.error().code, 380);
     EXPECT_EQ(box->Max().value(), 10);
     EXPECT_EQ(text(), u"loaded");
 
-    HeadlessPropertyBag tooBig;
-    tooBig.put(u"Max", Value(std::int32_t{40000}));
-    tooBig.put(u"Text", Value(u"never"));
-    r = form.load(u"s", tooBig);
+    auto tooBig = form.newBag();
+    tooBig->put(u"Max", Value(std::int32_t{40000}));
+    tooBig->put(u"Text", Value(u"never"));
+    r = form.load(u"s", *tooBig);
     ASSERT_TRUE(r.isError());
     EXPECT_EQ(r.error().code, 6);
     EXPECT_EQ(text(), u"loaded");
 }
 
-TEST_F(ScrollTextTest, TheInterfaceListsItsOwnMembersInOrderWithoutAlignment) {
+TEST_P(ScrollTextTest, TheInterfaceListsItsOwnMembersInOrderWithoutAlignment) {
     std::vector<std::pair<std::u16string_view, DispId>> members;
     for (const auto& m : ScrollText::Class.members)
         members.emplace_back(m.name, m.id);
@@ -264,19 +259,21 @@ TEST_F(ScrollTextTest, TheInterfaceListsItsOwnMembersInOrderWithoutAlignment) {
     EXPECT_EQ(ScrollText::Class.designHeight, 300);
 }
 
-TEST_F(ScrollTextTest, AFailingHostCallStopsTheRoutineThere) {
+TEST_P(ScrollTextTest, AFailingHostCallStopsTheRoutineThere) {
     // The decimal text cannot be made: the bar has moved, the text stays.
-    form.faults().failNext("Runtime.CStr");
+    FAIL_NEXT_OR_SKIP(form, "Runtime.CStr");
     EXPECT_TRUE(down().isError());
     EXPECT_EQ(box->Value().value(), 1);
     EXPECT_EQ(text(), u"0");
     // The layout stops at the bar's left: its height and the minimum width are never reached.
-    form.faults().failNext("VScroll1.Left=");
+    FAIL_NEXT_OR_SKIP(form, "VScroll1.Left=");
     EXPECT_TRUE(resize(600, 500).isError());
     EXPECT_EQ(text1->bounds().width, 345);
     EXPECT_EQ(bar->bounds().height, 300);
-    EXPECT_EQ(form.container(u"s")->width(), 600);
+    EXPECT_EQ(form.width(u"s"), 600);
 }
+
+TESSIVRA_HOST_SUITE(ScrollTextTest);
 
 } // namespace
 } // namespace tessivra::testing

@@ -1,31 +1,30 @@
 #include "controls/text/Moeda/Moeda.h"
 #include "controls/text/TextoEmMinusculo/TextoEmMinusculo.h"
 
-#include "tests/support.h"
+#include "tests/driver/host_driver.h"
 
 namespace tessivra::testing {
 namespace {
 
 // A Moeda "m" beside another box "next" that takes the focus when it leaves.
-class MoedaTest : public PlacedTextControl<Moeda> {
+class MoedaTest : public PlacedControl<Moeda> {
 protected:
-    explicit MoedaTest(headless::RuntimeSettings settings = {})
-        : PlacedTextControl(u"m", std::move(settings)) {}
+    explicit MoedaTest(HostOptions settings = {}) : PlacedControl(u"m", std::move(settings)) {}
     void SetUp() override {
-        PlacedTextControl::SetUp();
+        PlacedControl::SetUp();
         if (HasFatalFailure()) return;
         ASSERT_TRUE(form.add<TextoEmMinusculo>(u"next"));
-        form.journal().clear();
+        form.clearLines();
     }
     ErrorOr<void> enter() { return form.focus(u"m"); }
     ErrorOr<void> leave() { return form.focus(u"next"); }
     long changes() {
-        const auto& lines = form.journal().lines;
+        const auto& lines = form.lines();
         return std::count(lines.begin(), lines.end(), "event m Change");
     }
 };
 
-TEST_F(MoedaTest, EnteringShowsTwoDecimalsAndLeavingAddsTheThousandsSeparators) {
+TEST_P(MoedaTest, EnteringShowsTwoDecimalsAndLeavingAddsTheThousandsSeparators) {
     ASSERT_OK(box->setText(u"1234.5"));
     EXPECT_EQ(text(), u"1234.5"); // an assigned text waits for the next change of focus
     ASSERT_OK(enter());
@@ -39,7 +38,7 @@ TEST_F(MoedaTest, EnteringShowsTwoDecimalsAndLeavingAddsTheThousandsSeparators) 
     EXPECT_EQ(text(), u"1234.50");
 }
 
-TEST_F(MoedaTest, AmountsBelowOneKeepALeadingZero) {
+TEST_P(MoedaTest, AmountsBelowOneKeepALeadingZero) {
     ASSERT_OK(box->setText(u"0"));
     ASSERT_OK(enter());
     EXPECT_EQ(text(), u"0.00");
@@ -50,7 +49,7 @@ TEST_F(MoedaTest, AmountsBelowOneKeepALeadingZero) {
     EXPECT_EQ(text(), u"0.50");
 }
 
-TEST_F(MoedaTest, ANegativeAmountIsRoundedToCentsAndKeepsItsSignInBothLayouts) {
+TEST_P(MoedaTest, ANegativeAmountIsRoundedToCentsAndKeepsItsSignInBothLayouts) {
     ASSERT_OK(box->setText(u"-1234.567"));
     ASSERT_OK(enter());
     ASSERT_OK(leave());
@@ -63,7 +62,7 @@ TEST_F(MoedaTest, ANegativeAmountIsRoundedToCentsAndKeepsItsSignInBothLayouts) {
     EXPECT_EQ(text(), u"2.68");
 }
 
-TEST_F(MoedaTest, TwelveIntegerDigitsFillEachLayoutsLimitExactly) {
+TEST_P(MoedaTest, TwelveIntegerDigitsFillEachLayoutsLimitExactly) {
     ASSERT_OK(box->setText(u"999999999999.99"));
     ASSERT_OK(enter());
     ASSERT_OK(leave());
@@ -76,7 +75,7 @@ TEST_F(MoedaTest, TwelveIntegerDigitsFillEachLayoutsLimitExactly) {
     EXPECT_EQ(text1->maxLength(), 15);
 }
 
-TEST_F(MoedaTest, ANegativeTwelveDigitAmountLongerThanTheLimitSurvivesEveryFocusChange) {
+TEST_P(MoedaTest, ANegativeTwelveDigitAmountLongerThanTheLimitSurvivesEveryFocusChange) {
     // 19 characters displayed under a limit of 18, 16 edited under 15: the limit holds back
     // typing only, so the amount is never cut into another one.
     ASSERT_OK(box->setText(u"-999999999999.99"));
@@ -91,7 +90,7 @@ TEST_F(MoedaTest, ANegativeTwelveDigitAmountLongerThanTheLimitSurvivesEveryFocus
     }
 }
 
-TEST_F(MoedaTest, TypingStopsAtFifteenCharactersWhateverTheyAre) {
+TEST_P(MoedaTest, TypingStopsAtFifteenCharactersWhateverTheyAre) {
     ASSERT_OK(enter());
     ASSERT_OK(form.type(u"m", u"12345678901234567890"));
     EXPECT_EQ(text(), u"123456789012345");
@@ -103,26 +102,26 @@ TEST_F(MoedaTest, TypingStopsAtFifteenCharactersWhateverTheyAre) {
     EXPECT_EQ(text(), u"abc");
 }
 
-TEST_F(MoedaTest, AFocusChangeRaisesChangeOnlyWhenTheLayoutAltersTheText) {
+TEST_P(MoedaTest, AFocusChangeRaisesChangeOnlyWhenTheLayoutAltersTheText) {
     ASSERT_OK(box->setText(u"1234.50"));
-    form.journal().clear();
+    form.clearLines();
     ASSERT_OK(enter());
     EXPECT_EQ(changes(), 0);
     ASSERT_OK(leave());
     EXPECT_EQ(changes(), 1);
     ASSERT_OK(enter());
     EXPECT_EQ(changes(), 2);
-    auto& lines = form.journal().lines;
+    auto& lines = form.lines();
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& l) { return l.starts_with("event m Key"); }),
               0);
 }
 
-TEST_F(MoedaTest, ALoadedTextIsShownAsStoredWithNoLimitUntilTheFirstFocusChange) {
-    HeadlessPropertyBag bag;
-    bag.put(u"Text", Value(u"1234.5"));
-    bag.put(u"MaxLength", Value(std::int32_t{4})); // not a key of this box: never read
-    ASSERT_OK(form.load(u"m", bag));
+TEST_P(MoedaTest, ALoadedTextIsShownAsStoredWithNoLimitUntilTheFirstFocusChange) {
+    auto bag = form.newBag();
+    bag->put(u"Text", Value(u"1234.5"));
+    bag->put(u"MaxLength", Value(std::int32_t{4})); // not a key of this box: never read
+    ASSERT_OK(form.load(u"m", *bag));
     EXPECT_EQ(text(), u"1234.5");
     EXPECT_EQ(text1->maxLength(), 0);
     ASSERT_OK(enter());
@@ -130,29 +129,27 @@ TEST_F(MoedaTest, ALoadedTextIsShownAsStoredWithNoLimitUntilTheFirstFocusChange)
     EXPECT_EQ(text1->maxLength(), 15);
 }
 
-TEST_F(MoedaTest, SavingWritesFifteenKeysWithoutMaxLengthOrPasswordChar) {
+TEST_P(MoedaTest, SavingWritesFifteenKeysWithoutMaxLengthOrPasswordChar) {
     ASSERT_OK(box->setText(u"42"));
     ASSERT_OK(enter());
     ASSERT_OK(leave());
-    HeadlessPropertyBag bag;
-    ASSERT_OK(form.save(u"m", bag));
-    std::vector<std::u16string> keys;
-    for (const auto& [k, v] : bag.entries())
-        keys.push_back(k);
+    auto bag = form.newBag();
+    ASSERT_OK(form.save(u"m", *bag));
+    std::vector<std::u16string> keys = bag->keys();
     EXPECT_EQ(keys, (std::vector<std::u16string>{
                         u"Alignment", u"BackColor", u"BorderStyle", u"DataSource", u"Enabled",
                         u"Font", u"ForeColor", u"Locked", u"MouseIcon", u"MousePointer",
                         u"SelLength", u"SelStart", u"SelText", u"Text", u"ToolTipText"}));
-    EXPECT_EQ(*bag.find(u"Text"), Value(u"42.00"));
+    EXPECT_EQ(*bag->find(u"Text"), Value(u"42.00"));
 }
 
-TEST_F(MoedaTest, EnterMovesTheFocusOnAndTheDisplayLayoutFollows) {
+TEST_P(MoedaTest, EnterMovesTheFocusOnAndTheDisplayLayoutFollows) {
     ASSERT_OK(form.type(u"m", u"1234.5\r"));
     EXPECT_EQ(form.focusName(), "next.Text1");
     EXPECT_EQ(text(), u"1,234.50");
 }
 
-TEST_F(MoedaTest, TheInterfaceHasNoMaxLengthAndTheBoxStartsAtItsDesignSize) {
+TEST_P(MoedaTest, TheInterfaceHasNoMaxLengthAndTheBoxStartsAtItsDesignSize) {
     std::vector<std::pair<std::u16string_view, DispId>> members;
     for (const auto& m : Moeda::Class.members)
         members.emplace_back(m.name, m.id);
@@ -174,24 +171,24 @@ TEST_F(MoedaTest, TheInterfaceHasNoMaxLengthAndTheBoxStartsAtItsDesignSize) {
                        }));
     EXPECT_EQ(Moeda::Class.events.size(), 9u);
     // No creation handler: the box keeps its design height, and resizing has no minimum.
-    EXPECT_EQ(form.container(u"m")->width(), 1935);
-    EXPECT_EQ(form.container(u"m")->height(), 300);
+    EXPECT_EQ(form.width(u"m"), 1935);
+    EXPECT_EQ(form.height(u"m"), 300);
     EXPECT_EQ(text1->bounds().width, 1935);
     ASSERT_OK(form.resize(u"m", 100, 50));
     EXPECT_EQ(text1->bounds().width, 100);
     EXPECT_EQ(text1->bounds().height, 50);
 }
 
-TEST_F(MoedaTest, AFailingFormatLeavesTheOldTextWithTheNewLimitInForce) {
+TEST_P(MoedaTest, AFailingFormatLeavesTheOldTextWithTheNewLimitInForce) {
     ASSERT_OK(box->setText(u"1234.5"));
-    form.faults().failNext("Runtime.Format");
+    FAIL_NEXT_OR_SKIP(form, "Runtime.Format");
     auto r = enter();
     ASSERT_TRUE(r.isError());
-    EXPECT_EQ(r.error().code, headless::InjectedFailureCode);
+    EXPECT_EQ(r.error().code, form.injectedFailureCode());
     EXPECT_EQ(text(), u"1234.5");
     EXPECT_EQ(text1->maxLength(), 15);
     // A refused limit stops the layout before the text is read.
-    form.faults().failNext("m.Text1.MaxLength=");
+    FAIL_NEXT_OR_SKIP(form, "m.Text1.MaxLength=");
     EXPECT_TRUE(leave().isError());
     EXPECT_EQ(text1->maxLength(), 15);
     EXPECT_EQ(text(), u"1234.5");
@@ -199,10 +196,12 @@ TEST_F(MoedaTest, AFailingFormatLeavesTheOldTextWithTheNewLimitInForce) {
 
 class MoedaInPortugueseTest : public MoedaTest {
 protected:
-    MoedaInPortugueseTest() : MoedaTest(headless::RuntimeSettings{.locale = "pt-BR"}) {}
+    MoedaInPortugueseTest() : MoedaTest(HostOptions{.locale = "pt-BR"}) {}
 };
 
-TEST_F(MoedaInPortugueseTest, TheDecimalCommaIsReadAndThePointSeparatesThousands) {
+TESSIVRA_HOST_SUITE(MoedaTest);
+
+TEST_P(MoedaInPortugueseTest, TheDecimalCommaIsReadAndThePointSeparatesThousands) {
     ASSERT_OK(box->setText(u"1234,5"));
     ASSERT_OK(enter());
     EXPECT_EQ(text(), u"1234,50");
@@ -212,14 +211,16 @@ TEST_F(MoedaInPortugueseTest, TheDecimalCommaIsReadAndThePointSeparatesThousands
     EXPECT_EQ(text(), u"1234,50");
 }
 
+TESSIVRA_HOST_SUITE(MoedaInPortugueseTest);
+
 // India groups its own way (1,23,456.50); the display layout groups by threes, and entering the
 // box again must give the plain amount back rather than leave the separators to edit.
 class MoedaInIndiaTest : public MoedaTest {
 protected:
-    MoedaInIndiaTest() : MoedaTest(headless::RuntimeSettings{.locale = "en-IN"}) {}
+    MoedaInIndiaTest() : MoedaTest(HostOptions{.locale = "en-IN"}) {}
 };
 
-TEST_F(MoedaInIndiaTest, TheDisplayLayoutGroupedByThreesReadsBackOnEntering) {
+TEST_P(MoedaInIndiaTest, TheDisplayLayoutGroupedByThreesReadsBackOnEntering) {
     ASSERT_OK(box->setText(u"123456.5"));
     ASSERT_OK(enter());
     ASSERT_OK(leave());
@@ -230,6 +231,8 @@ TEST_F(MoedaInIndiaTest, TheDisplayLayoutGroupedByThreesReadsBackOnEntering) {
     ASSERT_OK(leave());
     EXPECT_EQ(text(), u"123,456.50");
 }
+
+TESSIVRA_HOST_SUITE(MoedaInIndiaTest);
 
 } // namespace
 } // namespace tessivra::testing

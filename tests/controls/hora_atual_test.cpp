@@ -1,49 +1,43 @@
 #include "controls/display/HoraAtual/HoraAtual.h"
 
-#include "tests/support.h"
+#include "tests/driver/host_driver.h"
 
 namespace tessivra::testing {
 namespace {
 
-using headless::HeadlessLabel;
-using headless::HeadlessTimer;
-using headless::RuntimeSettings;
-
 // 13:05:08.250, so that the first tick, one second after creation, lands on 13:05:09.
 constexpr std::int64_t kStartMs = (13 * 3600 + 5 * 60 + 8) * 1000 + 250;
 
-class HoraAtualTest : public ::testing::Test {
+class HoraAtualTest : public HostTest {
 protected:
-    // A locale whose time format is "HH:mm:ss", like the placeholder.
-    HoraAtualTest() : form(RuntimeSettings{.locale = "en-GB"}) {}
-
     void SetUp() override {
-        form.journal().enabled = true;
-        form.runtime().clockMs = kStartMs;
+        form.setClock(kStartMs);
         auto c = form.add<HoraAtual>(u"h1");
         ASSERT_FALSE(c.isError());
         clock = c.value();
         ASSERT_OK(form.place(u"h1"));
-        form.container(u"h1")->sink = &sink;
-        label1 = form.container(u"h1")->find<HeadlessLabel>(u"Label1");
+        form.setHandler(u"h1", &sink);
+        label1 = Part(&form, u"h1", u"Label1");
         ASSERT_NE(label1, nullptr);
-        form.journal().clear();
+        form.clearLines();
     }
-    const std::vector<std::u16string>& notices() const { return form.container(u"h1")->notices; }
+    std::vector<std::u16string> notices() const { return form.notices(u"h1"); }
     std::vector<std::string> events() {
         std::vector<std::string> out;
-        for (const auto& l : form.journal().lines)
+        for (const auto& l : form.lines())
             if (l.starts_with("event ")) out.push_back(l);
         return out;
     }
 
-    HeadlessForm form;
+    // A locale whose time format is "HH:mm:ss", like the placeholder.
+    std::unique_ptr<HostDriver> host_ = makeHost(HostOptions{.locale = "en-GB"});
+    HostDriver& form = *host_;
     HoraAtual* clock = nullptr;
-    HeadlessLabel* label1 = nullptr;
+    Part label1;
     HandlerSink sink;
 };
 
-TEST_F(HoraAtualTest, ANewClockShowsThePlaceholderCentredInArialUntilTheFirstTickThenTheTime) {
+TEST_P(HoraAtualTest, ANewClockShowsThePlaceholderCentredInArialUntilTheFirstTickThenTheTime) {
     EXPECT_EQ(label1->caption(), u"00:00:00");
     EXPECT_EQ(label1->alignment(), 2);
     EXPECT_EQ(label1->backStyle(), 0);
@@ -71,38 +65,37 @@ TEST_F(HoraAtualTest, ANewClockShowsThePlaceholderCentredInArialUntilTheFirstTic
 
 // The system's time format separates "PM" with a plain space; ICU's no-break spaces would
 // make the caption differ from it and fall outside the code page.
-TEST_F(HoraAtualTest, TheTimeTextFollowsTheLocaleOfTheSystemWithPlainSpaces) {
+TEST_P(HoraAtualTest, TheTimeTextFollowsTheLocaleOfTheSystemWithPlainSpaces) {
     for (auto [locale, expected] :
          {std::pair<const char*, std::u16string_view>{"pt-BR", u"13:05:09"},
           {"en-GB", u"13:05:09"},
           {"en-US", u"1:05:09 PM"}}) {
-        HeadlessForm other(RuntimeSettings{.locale = locale});
-        other.runtime().clockMs = kStartMs;
-        ASSERT_TRUE(other.add<HoraAtual>(u"h"));
-        ASSERT_OK(other.tick(1000));
-        auto caption = other.container(u"h")->find<HeadlessLabel>(u"Label1")->caption();
+        auto other = makeHost(HostOptions{.locale = locale});
+        other->setClock(kStartMs);
+        ASSERT_TRUE(other->add<HoraAtual>(u"h"));
+        ASSERT_OK(other->tick(1000));
+        auto caption = Part(other.get(), u"h", u"Label1").caption();
         EXPECT_EQ(caption, expected) << locale;
     }
 }
 
-TEST_F(HoraAtualTest, ATickStopsAtAFailingTimeCallAndLeavesTheCaptionAsItWas) {
-    form.faults().failNext("Runtime.Time");
+TEST_P(HoraAtualTest, ATickStopsAtAFailingTimeCallAndLeavesTheCaptionAsItWas) {
+    FAIL_NEXT_OR_SKIP(form, "Runtime.Time");
     auto r = form.tick(1000);
     ASSERT_TRUE(r.isError());
-    EXPECT_EQ(r.error().code, headless::InjectedFailureCode);
+    EXPECT_EQ(r.error().code, form.injectedFailureCode());
     EXPECT_EQ(label1->caption(), u"00:00:00");
-    form.faults().failNext("Runtime.TimeText");
+    FAIL_NEXT_OR_SKIP(form, "Runtime.TimeText");
     EXPECT_TRUE(form.tick(1000).isError());
     EXPECT_EQ(label1->caption(), u"00:00:00");
     ASSERT_OK(form.tick(1000));
     EXPECT_EQ(label1->caption(), u"13:05:11");
 }
 
-TEST_F(HoraAtualTest, SizesBelowTheMinimumAreRaisedToItAndTheLabelCoversTheResult) {
-    auto* site = form.container(u"h1");
+TEST_P(HoraAtualTest, SizesBelowTheMinimumAreRaisedToItAndTheLabelCoversTheResult) {
     ASSERT_OK(form.resize(u"h1", 500, 100));
-    EXPECT_EQ(site->width(), 1095);
-    EXPECT_EQ(site->height(), 240);
+    EXPECT_EQ(form.width(u"h1"), 1095);
+    EXPECT_EQ(form.height(u"h1"), 240);
     EXPECT_EQ(label1->bounds().width, 1095);
     EXPECT_EQ(label1->bounds().height, 240);
     EXPECT_EQ(label1->bounds().left, 0);
@@ -110,54 +103,53 @@ TEST_F(HoraAtualTest, SizesBelowTheMinimumAreRaisedToItAndTheLabelCoversTheResul
 
     // Only the dimension that is too small is raised.
     ASSERT_OK(form.resize(u"h1", 500, 1000));
-    EXPECT_EQ(site->width(), 1095);
-    EXPECT_EQ(site->height(), 1000);
+    EXPECT_EQ(form.width(u"h1"), 1095);
+    EXPECT_EQ(form.height(u"h1"), 1000);
     EXPECT_EQ(label1->bounds().height, 1000);
     ASSERT_OK(form.resize(u"h1", 3000, 10));
-    EXPECT_EQ(site->width(), 3000);
-    EXPECT_EQ(site->height(), 240);
+    EXPECT_EQ(form.width(u"h1"), 3000);
+    EXPECT_EQ(form.height(u"h1"), 240);
     EXPECT_EQ(label1->bounds().width, 3000);
     EXPECT_EQ(label1->bounds().height, 240);
 }
 
-TEST_F(HoraAtualTest, ExactlyTheMinimumAndAnythingAboveItStayAsAsked) {
-    auto* site = form.container(u"h1");
+TEST_P(HoraAtualTest, ExactlyTheMinimumAndAnythingAboveItStayAsAsked) {
     ASSERT_OK(form.resize(u"h1", 2000, 240));
-    EXPECT_EQ(site->width(), 2000);
-    EXPECT_EQ(site->height(), 240);
+    EXPECT_EQ(form.width(u"h1"), 2000);
+    EXPECT_EQ(form.height(u"h1"), 240);
     EXPECT_EQ(label1->bounds().width, 2000);
     ASSERT_OK(form.resize(u"h1", 1095, 240));
-    EXPECT_EQ(site->width(), 1095);
-    EXPECT_EQ(site->height(), 240);
+    EXPECT_EQ(form.width(u"h1"), 1095);
+    EXPECT_EQ(form.height(u"h1"), 240);
     EXPECT_EQ(label1->bounds().width, 1095);
     EXPECT_EQ(label1->bounds().height, 240);
     // At exactly the minimum the control's size is not even assigned: an assignment would fail.
     ASSERT_OK(form.resize(u"h1", 3000, 3000));
-    form.faults().failNext("h1.UserControl.Width=");
-    form.faults().failNext("h1.UserControl.Height=");
+    FAIL_NEXT_OR_SKIP(form, "h1.UserControl.Width=");
+    FAIL_NEXT_OR_SKIP(form, "h1.UserControl.Height=");
     ASSERT_OK(form.resize(u"h1", 1095, 240));
-    EXPECT_TRUE(form.faults().armed());
-    form.faults().clear();
+    EXPECT_TRUE(form.failuresPending());
+    form.clearFailures();
     // Just below by a fraction is still below.
     ASSERT_OK(form.resize(u"h1", 1094.5f, 239.5f));
-    EXPECT_EQ(site->width(), 1095);
-    EXPECT_EQ(site->height(), 240);
+    EXPECT_EQ(form.width(u"h1"), 1095);
+    EXPECT_EQ(form.height(u"h1"), 240);
 }
 
-TEST_F(HoraAtualTest, TheLabelIsSizedBeforeTheMinimumIsEnforced) {
+TEST_P(HoraAtualTest, TheLabelIsSizedBeforeTheMinimumIsEnforced) {
     // Enlarging fails: the label already took the size that was asked for.
-    form.faults().failNext("h1.UserControl.Width=");
+    FAIL_NEXT_OR_SKIP(form, "h1.UserControl.Width=");
     EXPECT_TRUE(form.resize(u"h1", 500, 100).isError());
     EXPECT_EQ(label1->bounds().width, 500);
     EXPECT_EQ(label1->bounds().height, 100);
     // A failing label width stops the handler before the height is copied.
-    form.faults().failNext("Label1.Width=");
+    FAIL_NEXT_OR_SKIP(form, "Label1.Width=");
     EXPECT_TRUE(form.resize(u"h1", 4000, 4000).isError());
     EXPECT_EQ(label1->bounds().width, 500);
     EXPECT_EQ(label1->bounds().height, 100);
 }
 
-TEST_F(HoraAtualTest, ADoubleClickRaisesDblClickAndNoClick) {
+TEST_P(HoraAtualTest, ADoubleClickRaisesDblClickAndNoClick) {
     std::vector<DispId> ids;
     sink.handler = [&](DispId id, EventArgs) { ids.push_back(id); };
     ASSERT_OK(form.click(u"h1", u"Label1"));
@@ -167,12 +159,11 @@ TEST_F(HoraAtualTest, ADoubleClickRaisesDblClickAndNoClick) {
     EXPECT_EQ(std::count(ids.begin(), ids.end(), 1), 1);
     for (DispId id : ids)
         EXPECT_TRUE(id == 1 || id == 2 || id == 4) << id;
-    EXPECT_NE(
-        std::find(form.journal().lines.begin(), form.journal().lines.end(), "event h1 DblClick"),
-        form.journal().lines.end());
+    EXPECT_NE(std::find(form.lines().begin(), form.lines().end(), "event h1 DblClick"),
+              form.lines().end());
 }
 
-TEST_F(HoraAtualTest, MouseEventsPassTheLabelsArgumentsUnderTheirOwnNumbers) {
+TEST_P(HoraAtualTest, MouseEventsPassTheLabelsArgumentsUnderTheirOwnNumbers) {
     std::vector<std::pair<DispId, std::vector<Value>>> seen;
     sink.handler = [&](DispId id, EventArgs args) {
         std::vector<Value> values;
@@ -194,7 +185,7 @@ TEST_F(HoraAtualTest, MouseEventsPassTheLabelsArgumentsUnderTheirOwnNumbers) {
     EXPECT_EQ(events().front(), "event h1 MouseDown Button=1 Shift=2 X=150.5 Y=60");
 }
 
-TEST_F(HoraAtualTest, SettersAssignTheLabelThenNotifyAndStaySilentWhenTheLabelRefuses) {
+TEST_P(HoraAtualTest, SettersAssignTheLabelThenNotifyAndStaySilentWhenTheLabelRefuses) {
     auto font = std::make_shared<Font>(u"Courier New", 12.f, 700);
     auto icon = std::make_shared<Picture>(u"hand", 3, 32, 32);
     ASSERT_OK(clock->setForeColor(0x0000FF));
@@ -214,34 +205,34 @@ TEST_F(HoraAtualTest, SettersAssignTheLabelThenNotifyAndStaySilentWhenTheLabelRe
     ASSERT_TRUE(refused.isError());
     EXPECT_EQ(refused.error().code, errc::InvalidPropertyValue);
     EXPECT_EQ(clock->MousePointer().value(), 99);
-    form.faults().failNext("Label1.ToolTipText=");
+    FAIL_NEXT_OR_SKIP(form, "Label1.ToolTipText=");
     EXPECT_TRUE(clock->setToolTipText(u"never").isError());
     EXPECT_EQ(notices().size(), 5u);
     // The notice fails after the assignment: the value stays.
-    form.faults().failNext("h1.UserControl.PropertyChanged");
+    FAIL_NEXT_OR_SKIP(form, "h1.UserControl.PropertyChanged");
     EXPECT_TRUE(clock->setToolTipText(u"kept").isError());
     EXPECT_EQ(clock->ToolTipText().value(), u"kept");
     EXPECT_EQ(notices().size(), 5u);
 }
 
-TEST_F(HoraAtualTest, BackColorIsKeptInTheLabelAndSavedWhileTheSurfaceShowsBehindIt) {
+TEST_P(HoraAtualTest, BackColorIsKeptInTheLabelAndSavedWhileTheSurfaceShowsBehindIt) {
     ASSERT_OK(clock->setBackColor(0x00FFFF));
     EXPECT_EQ(clock->BackColor().value(), 0x00FFFFu);
     EXPECT_EQ(notices(), std::vector<std::u16string>{u"BackColor"});
     // The label stays transparent, so the digits sit on the control's own surface colour.
     EXPECT_EQ(label1->backStyle(), 0);
     EXPECT_EQ(HoraAtual::SurfaceBackColor, syscolour::ActiveBorder);
-    HeadlessPropertyBag bag;
-    ASSERT_OK(form.save(u"h1", bag));
-    ASSERT_NE(bag.find(u"BackColor"), nullptr);
-    EXPECT_EQ(*bag.find(u"BackColor"), Value(std::int32_t{0x00FFFF}));
+    auto bag = form.newBag();
+    ASSERT_OK(form.save(u"h1", *bag));
+    ASSERT_NE(bag->find(u"BackColor"), nullptr);
+    EXPECT_EQ(*bag->find(u"BackColor"), Value(std::int32_t{0x00FFFF}));
 }
 
-TEST_F(HoraAtualTest, LoadingABagWithoutFontGivesTheAmbientFontAndOneMouseIconNotice) {
-    HeadlessPropertyBag bag;
-    bag.put(u"ForeColor", Value(std::int32_t{0x123456}));
-    ASSERT_OK(form.load(u"h1", bag));
-    EXPECT_EQ(clock->Font().value(), form.ambientFont);
+TEST_P(HoraAtualTest, LoadingABagWithoutFontGivesTheAmbientFontAndOneMouseIconNotice) {
+    auto bag = form.newBag();
+    bag->put(u"ForeColor", Value(std::int32_t{0x123456}));
+    ASSERT_OK(form.load(u"h1", *bag));
+    EXPECT_EQ(clock->Font().value(), form.ambientFont());
     EXPECT_NE(clock->Font().value()->name, u"Arial");
     EXPECT_EQ(clock->ForeColor().value(), 0x123456u);
     EXPECT_EQ(clock->BackColor().value(), syscolour::ButtonFace);
@@ -251,40 +242,38 @@ TEST_F(HoraAtualTest, LoadingABagWithoutFontGivesTheAmbientFontAndOneMouseIconNo
     EXPECT_EQ(notices(), std::vector<std::u16string>{u"MouseIcon"});
 }
 
-TEST_F(HoraAtualTest, SavingWritesTheSixKeysInOrderAndLoadingThemGivesTheSameAppearance) {
-    HeadlessPropertyBag bag;
-    ASSERT_OK(form.save(u"h1", bag));
-    std::vector<std::u16string> keys;
-    for (const auto& [k, v] : bag.entries())
-        keys.push_back(k);
+TEST_P(HoraAtualTest, SavingWritesTheSixKeysInOrderAndLoadingThemGivesTheSameAppearance) {
+    auto bag = form.newBag();
+    ASSERT_OK(form.save(u"h1", *bag));
+    std::vector<std::u16string> keys = bag->keys();
     EXPECT_EQ(keys, (std::vector<std::u16string>{u"BackColor", u"Font", u"ForeColor", u"MouseIcon",
                                                  u"MousePointer", u"ToolTipText"}));
-    EXPECT_EQ(*bag.find(u"BackColor"), Value(static_cast<std::int32_t>(syscolour::ButtonFace)));
-    EXPECT_EQ(*bag.find(u"ForeColor"), Value(static_cast<std::int32_t>(syscolour::ButtonText)));
-    EXPECT_EQ(bag.find(u"Font")->type(), ValueType::Font);
-    EXPECT_TRUE(bag.find(u"MouseIcon")->isNothing());
-    EXPECT_EQ(*bag.find(u"MousePointer"), Value(std::int16_t{0}));
-    EXPECT_EQ(*bag.find(u"ToolTipText"), Value(u""));
+    EXPECT_EQ(*bag->find(u"BackColor"), Value(static_cast<std::int32_t>(syscolour::ButtonFace)));
+    EXPECT_EQ(*bag->find(u"ForeColor"), Value(static_cast<std::int32_t>(syscolour::ButtonText)));
+    EXPECT_EQ(bag->find(u"Font")->type(), ValueType::Font);
+    EXPECT_TRUE(bag->find(u"MouseIcon")->isNothing());
+    EXPECT_EQ(*bag->find(u"MousePointer"), Value(std::int16_t{0}));
+    EXPECT_EQ(*bag->find(u"ToolTipText"), Value(u""));
 
-    auto file = HeadlessPropertyBag::fromJson(bag.toJson());
+    auto file = bag->reloaded();
     ASSERT_FALSE(file.isError());
     auto* copy = form.add<HoraAtual>(u"h2").value();
-    ASSERT_OK(form.load(u"h2", file.value()));
+    ASSERT_OK(form.load(u"h2", *file.value()));
     EXPECT_EQ(copy->Font().value()->name, u"Arial");
     EXPECT_EQ(copy->Font().value()->size, 9.75f);
     EXPECT_EQ(copy->BackColor().value(), syscolour::ButtonFace);
     EXPECT_EQ(copy->ForeColor().value(), syscolour::ButtonText);
     EXPECT_EQ(copy->MouseIcon().value(), nullptr);
     EXPECT_EQ(copy->MousePointer().value(), 0);
-    EXPECT_EQ(form.container(u"h2")->notices, std::vector<std::u16string>{u"MouseIcon"});
+    EXPECT_EQ(form.notices(u"h2"), std::vector<std::u16string>{u"MouseIcon"});
 }
 
-TEST_F(HoraAtualTest, ALoadStopsAtTheFirstKeyThatCannotBeConverted) {
-    HeadlessPropertyBag bag;
-    bag.put(u"BackColor", Value(std::int32_t{0x00FF00}));
-    bag.put(u"ForeColor", Value(u"red"));
-    bag.put(u"ToolTipText", Value(u"never"));
-    auto r = form.load(u"h1", bag);
+TEST_P(HoraAtualTest, ALoadStopsAtTheFirstKeyThatCannotBeConverted) {
+    auto bag = form.newBag();
+    bag->put(u"BackColor", Value(std::int32_t{0x00FF00}));
+    bag->put(u"ForeColor", Value(u"red"));
+    bag->put(u"ToolTipText", Value(u"never"));
+    auto r = form.load(u"h1", *bag);
     ASSERT_TRUE(r.isError());
     EXPECT_EQ(r.error().code, errc::TypeMismatch);
     EXPECT_EQ(clock->BackColor().value(), 0x00FF00u);
@@ -292,7 +281,7 @@ TEST_F(HoraAtualTest, ALoadStopsAtTheFirstKeyThatCannotBeConverted) {
     EXPECT_TRUE(notices().empty()); // MouseIcon comes after the failing key
 }
 
-TEST_F(HoraAtualTest, TheClassDescribesSixPropertiesAndFourEventsInInterfaceOrder) {
+TEST_P(HoraAtualTest, TheClassDescribesSixPropertiesAndFourEventsInInterfaceOrder) {
     const auto& cls = HoraAtual::Class;
     std::vector<std::pair<std::u16string_view, DispId>> members;
     for (const auto& m : cls.members)
@@ -325,6 +314,8 @@ TEST_F(HoraAtualTest, TheClassDescribesSixPropertiesAndFourEventsInInterfaceOrde
     EXPECT_EQ(clock->BackColor().value(), 0xABCDEFu);
     EXPECT_EQ(notices(), std::vector<std::u16string>{u"BackColor"});
 }
+
+TESSIVRA_HOST_SUITE(HoraAtualTest);
 
 } // namespace
 } // namespace tessivra::testing

@@ -2,74 +2,63 @@
 #include "controls/display/credits.h"
 #include "controls/display/frmAbout/frmAbout.h"
 
-#include "tests/support.h"
+#include "tests/driver/host_driver.h"
 
 namespace tessivra::testing {
 namespace {
 
-using headless::HeadlessImage;
-using headless::HeadlessLabel;
-using headless::HeadlessPictureBox;
-using headless::HeadlessWindow;
-using headless::RuntimeSettings;
-
 constexpr int Move = 1;
 
-class SobreTest : public ::testing::Test {
+class SobreTest : public HostTest {
 protected:
-    SobreTest() : form(RuntimeSettings{.appPath = u"C:\\Programas\\Tessivra"}) {}
-
     void SetUp() override {
-        form.journal().enabled = true;
         auto c = form.add<Sobre>(u"s1");
         ASSERT_FALSE(c.isError());
         panel = c.value();
         ASSERT_OK(form.place(u"s1"));
-        form.container(u"s1")->sink = &sink;
+        form.setHandler(u"s1", &sink);
         link = label(u"Label1");
         ASSERT_NE(link, nullptr);
-        form.journal().clear();
+        form.clearLines();
     }
-    HeadlessLabel* label(std::u16string_view name) const {
-        return form.container(u"s1")->find<HeadlessLabel>(name);
-    }
+    Part label(std::u16string_view name) const { return Part(&form, u"s1", std::u16string(name)); }
     ErrorOr<void> moveOver(std::u16string_view part) {
         return form.mouse(u"s1", part, Move, 0, 0, 100, 100);
     }
 
-    HeadlessForm form;
+    std::unique_ptr<HostDriver> host_ =
+        makeHost(HostOptions{.appPath = u"C:\\Programas\\Tessivra"});
+    HostDriver& form = *host_;
     Sobre* panel = nullptr;
-    HeadlessLabel* link = nullptr;
+    Part link;
     HandlerSink sink;
 };
 
-TEST_F(SobreTest, AskingForAnySizeGivesTheFixedSize) {
-    auto* site = form.container(u"s1");
-    EXPECT_EQ(site->width(), 3735);
-    EXPECT_EQ(site->height(), 3600);
+TEST_P(SobreTest, AskingForAnySizeGivesTheFixedSize) {
+    EXPECT_EQ(form.width(u"s1"), 3735);
+    EXPECT_EQ(form.height(u"s1"), 3600);
     for (auto [w, h] : {std::pair<Twips, Twips>{100, 100}, {5000, 200}, {3735, 9000}, {0, 0}}) {
         ASSERT_OK(form.resize(u"s1", w, h));
-        EXPECT_EQ(site->width(), 3735) << w << "x" << h;
-        EXPECT_EQ(site->height(), 3600) << w << "x" << h;
+        EXPECT_EQ(form.width(u"s1"), 3735) << w << "x" << h;
+        EXPECT_EQ(form.height(u"s1"), 3600) << w << "x" << h;
     }
     // The height goes first: when it fails, the width stays as it was asked.
-    form.faults().failNext("s1.UserControl.Height=");
+    FAIL_NEXT_OR_SKIP(form, "s1.UserControl.Height=");
     EXPECT_TRUE(form.resize(u"s1", 1000, 1000).isError());
-    EXPECT_EQ(site->width(), 1000);
+    EXPECT_EQ(form.width(u"s1"), 1000);
 }
 
-TEST_F(SobreTest, ThePanelHoldsTheCreditsOverItsShadow) {
-    auto* site = form.container(u"s1");
-    auto* picture1 = site->find<HeadlessPictureBox>(u"Picture1");
-    auto* picture2 = site->find<HeadlessPictureBox>(u"Picture2");
+TEST_P(SobreTest, ThePanelHoldsTheCreditsOverItsShadow) {
+    auto picture1 = label(u"Picture1");
+    auto picture2 = label(u"Picture2");
     ASSERT_NE(picture1, nullptr);
     ASSERT_NE(picture2, nullptr);
     EXPECT_EQ(picture1->bounds().left, 120);
     EXPECT_EQ(picture1->bounds().width, 3495);
-    EXPECT_EQ(picture1->BackColor().value(), syscolour::WindowBackground);
+    EXPECT_EQ(picture1->backColor(), syscolour::WindowBackground);
     EXPECT_EQ(picture2->bounds().left, 240);
     EXPECT_EQ(picture2->bounds().height, 3375);
-    EXPECT_EQ(picture2->BackColor().value(), 0x808080u);
+    EXPECT_EQ(picture2->backColor(), 0x808080u);
 
     EXPECT_EQ(label(u"Label2")->caption(), credits::RightsLine);
     EXPECT_EQ(label(u"Label2")->alignment(), 0);
@@ -82,11 +71,11 @@ TEST_F(SobreTest, ThePanelHoldsTheCreditsOverItsShadow) {
     EXPECT_EQ(label(u"Label4")->caption(), credits::Notice);
     EXPECT_EQ(label(u"Label4")->bounds().width, 3255); // not sized to its caption
 
-    auto logo = site->find<HeadlessImage>(u"Image1")->Picture().value();
+    auto logo = label(u"Image1")->picture();
     ASSERT_NE(logo, nullptr);
     EXPECT_EQ(logo->widthPixels, 200);
     EXPECT_EQ(logo->heightPixels, 60);
-    EXPECT_EQ(site->find(u"Image1")->bounds().top, 1920);
+    EXPECT_EQ(label(u"Image1")->bounds().top, 1920);
 
     EXPECT_EQ(link->caption(), u"http://Tessivra.example/");
     EXPECT_EQ(link->bounds().left, 825);
@@ -95,14 +84,14 @@ TEST_F(SobreTest, ThePanelHoldsTheCreditsOverItsShadow) {
     EXPECT_FALSE(link->bold());
     EXPECT_EQ(link->font()->name, u"Arial");
     EXPECT_EQ(link->font()->size, 9.75f);
-    EXPECT_EQ(link->MousePointer().value(), 99);
-    auto hand = link->MouseIcon().value();
+    EXPECT_EQ(form.label(u"s1", u"Label1")->MousePointer().value(), 99);
+    auto hand = form.label(u"s1", u"Label1")->MouseIcon().value();
     ASSERT_NE(hand, nullptr);
     EXPECT_EQ(hand->widthPixels, 32);
     EXPECT_EQ(hand->heightPixels, 32);
 }
 
-TEST_F(SobreTest, TheLinkLightsUpOverItselfAndGoesOutOnlyOverTheBarePanel) {
+TEST_P(SobreTest, TheLinkLightsUpOverItselfAndGoesOutOnlyOverTheBarePanel) {
     Twips normalWidth = link->bounds().width;
     ASSERT_OK(moveOver(u"Label1"));
     EXPECT_EQ(link->foreColor(), 0xFF0000u);
@@ -122,13 +111,13 @@ TEST_F(SobreTest, TheLinkLightsUpOverItselfAndGoesOutOnlyOverTheBarePanel) {
     ASSERT_OK(form.click(u"s1", u"Label1"));
     EXPECT_TRUE(link->bold());
     // The panel raises nothing to the form.
-    for (const auto& l : form.journal().lines)
+    for (const auto& l : form.lines())
         EXPECT_FALSE(l.starts_with("event ")) << l;
 }
 
 // The link sizes itself to its caption from its fixed left edge; plain or lit up, it must end
 // inside the panel (and so inside the about window, which the panel fills).
-TEST_F(SobreTest, TheLinkEndsInsideThePanelPlainAndHighlighted) {
+TEST_P(SobreTest, TheLinkEndsInsideThePanelPlainAndHighlighted) {
     auto rightEdge = [&] { return link->bounds().left + link->bounds().width; };
     EXPECT_LE(rightEdge(), credits::PanelWidth);
     ASSERT_OK(moveOver(u"Label1"));
@@ -137,18 +126,18 @@ TEST_F(SobreTest, TheLinkEndsInsideThePanelPlainAndHighlighted) {
     EXPECT_GT(rightEdge(), 825 + 1800 / 2); // sized to a real caption, not collapsed
 }
 
-TEST_F(SobreTest, AMoveStopsAtAFailingColourAssignmentBeforeTheBoldFlag) {
-    form.faults().failNext("Label1.ForeColor=");
+TEST_P(SobreTest, AMoveStopsAtAFailingColourAssignmentBeforeTheBoldFlag) {
+    FAIL_NEXT_OR_SKIP(form, "Label1.ForeColor=");
     EXPECT_TRUE(moveOver(u"Label1").isError());
     EXPECT_FALSE(link->bold());
     EXPECT_EQ(link->foreColor(), 0x000000u);
 }
 
-TEST_F(SobreTest, AClickOpensTheAddressInLowerCaseFromTheLibrarysFolder) {
+TEST_P(SobreTest, AClickOpensTheAddressInLowerCaseFromTheLibrarysFolder) {
     ASSERT_OK(form.click(u"s1", u"Label1"));
-    auto& requests = form.shell().requests;
+    const auto& requests = form.shellRequests();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].hwnd, form.container(u"s1")->hWnd().value());
+    EXPECT_EQ(requests[0].hwnd, form.windowHandle(u"s1"));
     EXPECT_EQ(requests[0].operation, "Open");
     EXPECT_EQ(requests[0].file, "http://tessivra.example/");
     EXPECT_EQ(requests[0].parameters, "");
@@ -158,148 +147,158 @@ TEST_F(SobreTest, AClickOpensTheAddressInLowerCaseFromTheLibrarysFolder) {
     EXPECT_EQ(link->caption(), u"http://Tessivra.example/");
 }
 
-TEST_F(SobreTest, TheAddressReachesTheShellInTheSystemsCodePage) {
-    ASSERT_OK(link->setCaption(u"http://www.CAFÉ.Example/Ação"));
+TEST_P(SobreTest, TheAddressReachesTheShellInTheSystemsCodePage) {
+    ASSERT_OK(form.label(u"s1", u"Label1")->setCaption(u"http://www.CAFÉ.Example/Ação"));
     ASSERT_OK(form.click(u"s1", u"Label1"));
-    ASSERT_EQ(form.shell().requests.size(), 1u);
+    ASSERT_EQ(form.shellRequests().size(), 1u);
     // windows-1252: é E9, ç E7, ã E3.
-    EXPECT_EQ(form.shell().requests[0].file, "http://www.caf\xe9.example/a\xe7\xe3o");
+    EXPECT_EQ(form.shellRequests()[0].file, "http://www.caf\xe9.example/a\xe7\xe3o");
 }
 
-TEST_F(SobreTest, AShellThatCannotOpenTheAddressShowsNothingAndChangesNothing) {
-    form.shell().result = 2; // the file was not found
+TEST_P(SobreTest, AShellThatCannotOpenTheAddressShowsNothingAndChangesNothing) {
+    form.setShellResult(2); // the file was not found
     ASSERT_OK(moveOver(u"Label1"));
-    form.journal().clear();
+    form.clearLines();
     ASSERT_OK(form.click(u"s1", u"Label1"));
-    EXPECT_EQ(form.shell().requests.size(), 1u);
-    EXPECT_TRUE(form.runtime().messageBoxes.empty());
+    EXPECT_EQ(form.shellRequests().size(), 1u);
+    EXPECT_TRUE(form.messageBoxes().empty());
     EXPECT_EQ(link->foreColor(), 0xFF0000u);
     EXPECT_EQ(link->caption(), credits::WebAddress);
-    for (const auto& l : form.journal().lines)
+    for (const auto& l : form.lines())
         EXPECT_TRUE(l.starts_with("shell ")) << l;
 }
 
-TEST_F(SobreTest, AFailingHostCallBeforeTheShellStopsTheClickThere) {
+TEST_P(SobreTest, AFailingHostCallBeforeTheShellStopsTheClickThere) {
     for (const char* call : {"s1.UserControl.hWnd", "Label1.Caption", "Runtime.LCase",
                              "Runtime.AppPath", "Runtime.StrConv"}) {
-        form.faults().failNext(call);
+        FAIL_NEXT_OR_SKIP(form, call);
         auto r = form.click(u"s1", u"Label1");
         ASSERT_TRUE(r.isError()) << call;
-        EXPECT_EQ(r.error().code, headless::InjectedFailureCode) << call;
-        EXPECT_TRUE(form.shell().requests.empty()) << call;
+        EXPECT_EQ(r.error().code, form.injectedFailureCode()) << call;
+        EXPECT_TRUE(form.shellRequests().empty()) << call;
     }
     // A failure of the call itself, unlike the shell's answer, travels back.
-    form.faults().failNext("Shell.ShellExecuteA");
+    FAIL_NEXT_OR_SKIP(form, "Shell.ShellExecuteA");
     EXPECT_TRUE(form.click(u"s1", u"Label1").isError());
 }
 
-TEST_F(SobreTest, ThePanelHasNoMembersNoEventsAndSavesNothing) {
+TEST_P(SobreTest, ThePanelHasNoMembersNoEventsAndSavesNothing) {
     EXPECT_EQ(Sobre::Class.name, u"Sobre");
     EXPECT_TRUE(Sobre::Class.members.empty());
     EXPECT_TRUE(Sobre::Class.events.empty());
     EXPECT_TRUE(Sobre::Class.persisted.empty());
     EXPECT_EQ(Sobre::Class.designWidth, 3735);
     EXPECT_EQ(Sobre::Class.designHeight, 3600);
-    HeadlessPropertyBag bag;
-    ASSERT_OK(form.save(u"s1", bag));
-    EXPECT_TRUE(bag.entries().empty());
-    bag.put(u"BackColor", Value(std::int32_t{0xFF}));
-    ASSERT_OK(form.load(u"s1", bag));
-    EXPECT_TRUE(form.container(u"s1")->notices.empty());
+    auto bag = form.newBag();
+    ASSERT_OK(form.save(u"s1", *bag));
+    EXPECT_TRUE(bag->keys().empty());
+    bag->put(u"BackColor", Value(std::int32_t{0xFF}));
+    ASSERT_OK(form.load(u"s1", *bag));
+    EXPECT_TRUE(form.notices(u"s1").empty());
 }
 
 // ---- the about window -----------------------------------------------------------------------
 
-class FrmAboutTest : public ::testing::Test {
+class FrmAboutTest : public HostTest {
 protected:
     void SetUp() override {
-        form.journal().enabled = true;
-        window = &form.openWindow(u"frmAbout");
+        auto w = form.openWindow(u"frmAbout");
+        ASSERT_FALSE(w.isError());
+        window = w.value();
         auto a = frmAbout::create(*window);
         ASSERT_FALSE(a.isError());
         about = a.releaseValue();
-        form.journal().clear();
+        form.clearLines();
     }
-    HeadlessLabel* label(std::u16string_view name) const {
-        return window->find<HeadlessLabel>(name);
+    Part label(std::u16string_view name) const {
+        return Part(&form, u"frmAbout", std::u16string(name));
     }
+    WindowState state() const { return form.window(u"frmAbout").value(); }
 
-    HeadlessForm form;
-    HeadlessWindow* window = nullptr;
+    std::unique_ptr<HostDriver> host_ = makeHost();
+    HostDriver& form = *host_;
+    Form* window = nullptr;
     std::unique_ptr<frmAbout> about;
 };
 
-TEST_F(FrmAboutTest, TheWindowShowsTheSameCreditsOnAPanelFillingIt) {
-    EXPECT_EQ(window->caption, u"Sobre");
-    ASSERT_NE(window->icon, nullptr);
-    EXPECT_EQ(window->icon->widthPixels, 32);
-    EXPECT_EQ(window->icon->heightPixels, 32);
-    EXPECT_FALSE(window->visible); // loaded, for a host to show
-    auto* picture1 = window->find<HeadlessPictureBox>(u"Picture1");
+TESSIVRA_HOST_SUITE(SobreTest);
+
+TEST_P(FrmAboutTest, TheWindowShowsTheSameCreditsOnAPanelFillingIt) {
+    EXPECT_EQ(state().caption, u"Sobre");
+    ASSERT_NE(state().icon, nullptr);
+    EXPECT_EQ(state().icon->widthPixels, 32);
+    EXPECT_EQ(state().icon->heightPixels, 32);
+    EXPECT_FALSE(state().visible); // loaded, for a host to show
+    auto picture1 = label(u"Picture1");
     ASSERT_NE(picture1, nullptr);
     EXPECT_EQ(picture1->bounds().left, 0);
     EXPECT_EQ(picture1->bounds().top, 0);
     EXPECT_EQ(picture1->bounds().width, frmAbout::ClientWidth);
     EXPECT_EQ(picture1->bounds().height, frmAbout::ClientHeight);
-    EXPECT_EQ(window->find(u"Picture2"), nullptr); // no shadow
+    EXPECT_EQ(label(u"Picture2"), nullptr); // no shadow
 
     // The lines are the panel's, at the panel's places.
-    HeadlessForm other;
-    ASSERT_TRUE(other.add<Sobre>(u"s"));
+    auto other = makeHost();
+    ASSERT_TRUE(other->add<Sobre>(u"s"));
     for (auto name : {u"Label2", u"Label3", u"Label4", u"Label5"}) {
-        auto* theirs = other.container(u"s")->find<HeadlessLabel>(name);
+        auto theirs = Part(other.get(), u"s", name);
         EXPECT_EQ(label(name)->caption(), theirs->caption());
         EXPECT_EQ(label(name)->bounds().top, theirs->bounds().top);
         EXPECT_EQ(label(name)->bounds().width, theirs->bounds().width);
     }
-    EXPECT_EQ(window->find(u"Image1")->bounds().top, 1560);
+    EXPECT_EQ(label(u"Image1")->bounds().top, 1560);
     EXPECT_EQ(label(u"Label1")->bounds().top, 2640);
     EXPECT_EQ(label(u"Label1")->caption(), credits::WebAddress);
-    EXPECT_EQ(label(u"Label1")->MousePointer().value(), 99);
+    EXPECT_EQ(form.label(u"frmAbout", u"Label1")->MousePointer().value(), 99);
     EXPECT_EQ(label(u"Label6")->caption(), u"Fechar");
     EXPECT_EQ(label(u"Label6")->backStyle(), 0);
 }
 
-TEST_F(FrmAboutTest, FecharHidesTheWindowWhichStaysLoaded) {
+TEST_P(FrmAboutTest, FecharHidesTheWindowWhichStaysLoaded) {
     ASSERT_OK(window->Show());
-    ASSERT_OK(label(u"Label6")->click());
-    EXPECT_FALSE(window->visible);
-    EXPECT_EQ(form.journal().lines.back(), "window frmAbout hidden");
+    ASSERT_OK(form.click(u"frmAbout", u"Label6"));
+    EXPECT_FALSE(state().visible);
+    EXPECT_EQ(form.lines().back(), "window frmAbout hidden");
     ASSERT_NE(label(u"Label6"), nullptr);
     ASSERT_OK(window->Show());
-    EXPECT_TRUE(window->visible);
-    form.faults().failNext("Form.Hide");
-    EXPECT_TRUE(label(u"Label6")->click().isError());
-    EXPECT_TRUE(window->visible);
+    EXPECT_TRUE(state().visible);
+    FAIL_NEXT_OR_SKIP(form, "Form.Hide");
+    EXPECT_TRUE(form.click(u"frmAbout", u"Label6").isError());
+    EXPECT_TRUE(state().visible);
 }
 
-TEST_F(FrmAboutTest, TheWebAddressIsOnlyALookAlikeOfTheLink) {
-    auto* address = label(u"Label1");
-    ASSERT_OK(address->mouse(Move, 0, 0, 10, 10));
-    ASSERT_OK(address->click());
+TEST_P(FrmAboutTest, TheWebAddressIsOnlyALookAlikeOfTheLink) {
+    auto address = label(u"Label1");
+    ASSERT_OK(form.mouse(u"frmAbout", u"Label1", Move, 0, 0, 10, 10));
+    ASSERT_OK(form.click(u"frmAbout", u"Label1"));
     EXPECT_EQ(address->foreColor(), 0x000000u);
     EXPECT_FALSE(address->bold());
-    EXPECT_TRUE(form.shell().requests.empty());
-    EXPECT_TRUE(form.journal().lines.empty());
+    EXPECT_TRUE(form.shellRequests().empty());
+    EXPECT_TRUE(form.lines().empty());
 }
 
-TEST_F(FrmAboutTest, TheWebAddressFitsTheWindowPlainAndBold) {
-    auto* address = label(u"Label1");
+TEST_P(FrmAboutTest, TheWebAddressFitsTheWindowPlainAndBold) {
+    auto address = label(u"Label1");
     EXPECT_LE(address->bounds().left + address->bounds().width, frmAbout::ClientWidth);
     // The window's label never lights up itself; measure it as the panel's link would be.
-    ASSERT_OK(address->setFontBold(VTrue));
+    ASSERT_OK(form.label(u"frmAbout", u"Label1")->setFontBold(VTrue));
+    ASSERT_TRUE(address->bold());
     EXPECT_LE(address->bounds().left + address->bounds().width, frmAbout::ClientWidth);
 }
 
-TEST_F(FrmAboutTest, AWindowThatCannotBeDressedIsNotMade) {
-    HeadlessForm other;
-    auto& w = other.openWindow(u"frmAbout");
-    other.faults().failNext("Form.Icon=");
-    auto r = frmAbout::create(w);
+TEST_P(FrmAboutTest, AWindowThatCannotBeDressedIsNotMade) {
+    auto other = makeHost();
+    auto w = other->openWindow(u"frmAbout");
+    ASSERT_FALSE(w.isError());
+    FAIL_NEXT_OR_SKIP(*other, "Form.Icon=");
+    auto r = frmAbout::create(*w.value());
     ASSERT_TRUE(r.isError());
-    EXPECT_EQ(w.caption, u"Sobre");
-    EXPECT_TRUE(w.constituents().empty());
+    EXPECT_EQ(other->window(u"frmAbout")->caption, u"Sobre");
+    for (auto name : {u"Picture1", u"Label1", u"Label6", u"Image1"})
+        EXPECT_EQ(Part(other.get(), u"frmAbout", name), nullptr);
 }
+
+TESSIVRA_HOST_SUITE(FrmAboutTest);
 
 } // namespace
 } // namespace tessivra::testing

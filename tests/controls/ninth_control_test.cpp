@@ -8,7 +8,7 @@
 #include "framework/idl.h"
 #include "framework/registry/class_table.h"
 #include "framework/registry/registration.h"
-#include "tests/support.h"
+#include "tests/driver/host_driver.h"
 #include "tests/test_controls/SoDigitos/SoDigitos.h"
 
 #include <algorithm>
@@ -43,21 +43,24 @@ const std::vector<ControlClassInfo>& shippedAndOneMore() {
     return rows;
 }
 
-class NinthControl : public ::testing::Test {
+// Makes the row's class through `table`, as a container does through the library's class table.
+ControlMaker makerFrom(ControlClassTable& table, const ControlClassInfo& row) {
+    return ControlMaker{[&table, &row](Site s) -> ErrorOr<std::shared_ptr<Control>> {
+                            return std::shared_ptr<Control>(TRY(table.create(row, s)));
+                        },
+                        row.Class->designWidth, row.Class->designHeight};
+}
+
+class NinthControl : public HostTest {
 protected:
     void SetUp() override {
         row = findByProgId(table.classes(), "Tessivra.SoDigitos");
         ASSERT_NE(row, nullptr);
-        auto made = form.add(
-            u"d1",
-            [this](Site s) -> ErrorOr<std::shared_ptr<Control>> {
-                return std::shared_ptr<Control>(TRY(table.create(*row, s)));
-            },
-            row->Class->designWidth, row->Class->designHeight);
+        auto made = form.add(u"d1", makerFrom(table, *row));
         ASSERT_FALSE(made.isError()) << toUtf8(made.error().description);
         control = made.value();
         ASSERT_OK(form.place(u"d1"));
-        form.container(u"d1")->sink = &sink;
+        form.setHandler(u"d1", &sink);
         sink.handler = [this](DispId id, EventArgs args) {
             raised.push_back(id);
             // The form turns an x into a 5 before the box's rule sees it.
@@ -68,14 +71,15 @@ protected:
 
     ControlClassTable table{shippedAndOneMore()};
     const ControlClassInfo* row = nullptr;
-    HeadlessForm form;
+    std::unique_ptr<HostDriver> host_ = makeHost();
+    HostDriver& form = *host_;
     Control* control = nullptr;
     HandlerSink sink;
     std::vector<DispId> raised;
     std::optional<Dispatcher> dispatcher;
 };
 
-TEST_F(NinthControl, IsFoundOnlyInTheTableItWasEnteredInAndCountedThere) {
+TEST_P(NinthControl, IsFoundOnlyInTheTableItWasEnteredInAndCountedThere) {
     EXPECT_EQ(findByProgId(shippedClasses(), "Tessivra.SoDigitos"), nullptr);
     EXPECT_EQ(table.classes().size(), shippedClasses().size() + 1);
     EXPECT_EQ(findByClsid(table.classes(), kSoDigitosRow.Clsid), row);
@@ -88,19 +92,14 @@ TEST_F(NinthControl, IsFoundOnlyInTheTableItWasEnteredInAndCountedThere) {
 
     // The library's own table does not create what it does not hold.
     ControlClassTable shipped{shippedClasses()};
-    HeadlessForm other;
-    auto refused = other.add(
-        u"x",
-        [&](Site s) -> ErrorOr<std::shared_ptr<Control>> {
-            return std::shared_ptr<Control>(TRY(shipped.create(*row, s)));
-        },
-        1500, 300);
+    auto other = makeHost();
+    auto refused = other->add(u"x", makerFrom(shipped, *row));
     ASSERT_TRUE(refused.isError());
     EXPECT_EQ(refused.error().code, errc::ClassNotAvailable);
     EXPECT_TRUE(shipped.canUnload());
 }
 
-TEST_F(NinthControl, ItsIdentifiersFollowFromItsRows) {
+TEST_P(NinthControl, ItsIdentifiersFollowFromItsRows) {
     const std::pair<std::u16string_view, DispId> names[] = {
         {u"Alignment", 0x68030004},
         {u"BackColor", 0x68030003},
@@ -129,9 +128,9 @@ TEST_F(NinthControl, ItsIdentifiersFollowFromItsRows) {
               dispstatus::MemberNotFound);
 }
 
-TEST_F(NinthControl, ItsEventsGoOutUnderItsOwnNumbersAndItsRuleAppliesAfterTheForm) {
+TEST_P(NinthControl, ItsEventsGoOutUnderItsOwnNumbersAndItsRuleAppliesAfterTheForm) {
     ASSERT_OK(form.type(u"d1", u"1x 2"));
-    EXPECT_EQ(form.container(u"d1")->find<HeadlessTextBox>(u"Text1")->text(), u"152");
+    EXPECT_EQ(Part(&form, u"d1", u"Text1").text(), u"152");
     // Per key KeyDown 3, KeyPress 4, Change 1 when the text changed, KeyUp 5.
     EXPECT_EQ(raised, (std::vector<DispId>{3, 4, 1, 5, 3, 4, 1, 5, 3, 4, 5, 3, 4, 1, 5}));
     for (DispId id : raised)
@@ -150,28 +149,25 @@ TEST_F(NinthControl, ItsEventsGoOutUnderItsOwnNumbersAndItsRuleAppliesAfterTheFo
     EXPECT_EQ(digits.value(), Value(std::int32_t{3}));
 }
 
-TEST_F(NinthControl, ItsKeysAreSavedAndLoadedAsTheRowsSay) {
+TEST_P(NinthControl, ItsKeysAreSavedAndLoadedAsTheRowsSay) {
     const Value text[] = {Value(u"a7b")};
     ASSERT_FALSE(dispatcher->invoke(0x68030001, InvokeKind::Let, text).isError());
     const Value right[] = {Value(u"1")};
     ASSERT_FALSE(dispatcher->invoke(0x68030004, InvokeKind::Let, right).isError());
-    HeadlessPropertyBag bag;
-    ASSERT_OK(form.save(u"d1", bag));
+    auto bag = form.newBag();
+    ASSERT_OK(form.save(u"d1", *bag));
 
-    auto again = form.add(
-        u"d2",
-        [this](Site s) -> ErrorOr<std::shared_ptr<Control>> {
-            return std::shared_ptr<Control>(TRY(table.create(*row, s)));
-        },
-        1500, 300);
+    auto again = form.add(u"d2", makerFrom(table, *row));
     ASSERT_FALSE(again.isError());
-    ASSERT_OK(form.load(u"d2", bag));
+    ASSERT_OK(form.load(u"d2", *bag));
     Dispatcher loaded(*again.value());
     EXPECT_EQ(loaded.invoke(0x68030001, InvokeKind::Get).value(), Value(u"a7b"));
     EXPECT_EQ(loaded.invoke(0x68030004, InvokeKind::Get).value(), Value(std::int16_t{1}));
     EXPECT_EQ(loaded.invoke(0x68030002, InvokeKind::Get).value(), Value(std::int32_t{1}));
     EXPECT_EQ(table.liveInstances(), 2u);
 }
+
+TESSIVRA_HOST_SUITE(NinthControl);
 
 // The interface description and the registration are made from whatever table they are given, so
 // the ninth row reaches both with nothing written for it.
