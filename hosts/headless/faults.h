@@ -38,7 +38,8 @@ private:
 // The one check every headless call makes first; free when nothing is armed.
 #define TESSIVRA_FAULT(plan, control, part, member)                                                \
     do {                                                                                           \
-        if ((plan).armed()) TRY((plan).check(control, part, member));                              \
+        if ((plan).armed()) [[unlikely]]                                                           \
+            TRY((plan).check(control, part, member));                                              \
     } while (0)
 
 } // namespace tessivra::headless

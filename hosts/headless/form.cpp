@@ -78,21 +78,33 @@ ErrorOr<void> HeadlessContainer::PropertyChanged(std::u16string_view property) {
     return {};
 }
 
+// Every typed key raises several events. With no fault armed and no journal read, raising is
+// only the hand-over to the form; the checks and the journal's line are a call of their own,
+// so that the common case keeps nothing aside for them.
 ErrorOr<void> HeadlessContainer::RaiseEvent(DispId id, EventArgs args) {
-    FAULT("RaiseEvent");
-    if (form_.journal().enabled) {
-        std::string line = "event " + toUtf8(name_) + " ";
-        const EventInfo* info = control_ ? eventById(control_->controlClass(), id) : nullptr;
-        line += info ? toUtf8(info->name) : std::to_string(id);
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            std::string pname = info && i < info->params.size() ? toUtf8(info->params[i].name)
-                                                                : std::to_string(i + 1);
-            line += " " + pname + "=" + formatValue(args[i].get());
-        }
-        form_.journal().add(std::move(line));
-    }
+    if (form_.faults().armed() || form_.journal().enabled) [[unlikely]]
+        return raiseWatched(id, args);
     if (sink) return sink->Invoke(id, args);
     return {};
+}
+
+ErrorOr<void> HeadlessContainer::raiseWatched(DispId id, EventArgs args) {
+    FAULT("RaiseEvent");
+    if (form_.journal().enabled) journalEvent(id, args);
+    if (sink) return sink->Invoke(id, args);
+    return {};
+}
+
+void HeadlessContainer::journalEvent(DispId id, EventArgs args) {
+    std::string line = "event " + toUtf8(name_) + " ";
+    const EventInfo* info = control_ ? eventById(control_->controlClass(), id) : nullptr;
+    line += info ? toUtf8(info->name) : std::to_string(id);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string pname =
+            info && i < info->params.size() ? toUtf8(info->params[i].name) : std::to_string(i + 1);
+        line += " " + pname + "=" + formatValue(args[i].get());
+    }
+    form_.journal().add(std::move(line));
 }
 
 ErrorOr<FontRef> HeadlessContainer::AmbientFont() {

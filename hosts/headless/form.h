@@ -405,6 +405,10 @@ private:
     // Sets the size and, when it changed, delivers the control's resize handler (nested when
     // the handler itself resized).
     ErrorOr<void> resizeTo(Twips w, Twips h);
+    // Raising when a fault is armed or the journal is read.
+    ErrorOr<void> raiseWatched(DispId, EventArgs);
+    // The journal's line for a raised event, with each argument as the form's handler got it.
+    void journalEvent(DispId, EventArgs);
 
     std::shared_ptr<Control> control_;
     Twips width_ = 0, height_ = 0;

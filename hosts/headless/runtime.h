@@ -65,6 +65,9 @@ public:
     std::vector<std::u16string> pendingKeys;
 
 private:
+    // Checks the fault plan for `member`, then makes the call.
+    template <typename Call> auto checked(std::string_view member, Call call) -> decltype(call());
+
     RuntimeSettings settings_;
     FaultPlan& faults_;
     Journal& journal_;

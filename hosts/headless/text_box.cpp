@@ -251,16 +251,16 @@ ErrorOr<void> HeadlessTextBox::replaceSelection(std::u16string_view insert, Edit
 }
 
 ErrorOr<void> HeadlessTextBox::typeCharacter(char16_t ch) {
-    // The key code a keyboard gives: letters by their capital, digits and the rest by code.
+    // The character in the code page, once: it is the key's KeyAscii, and the key code of
+    // anything but a letter (letters go by their capital).
+    const auto code = static_cast<std::int16_t>(form().runtime().toCodePage(ch));
     std::int16_t shift = (ch >= u'A' && ch <= u'Z') ? 1 : 0;
-    std::int16_t keyCode = (ch >= u'a' && ch <= u'z')
-                               ? static_cast<std::int16_t>(ch - 32)
-                               : static_cast<std::int16_t>(form().runtime().toCodePage(ch));
+    std::int16_t keyCode = (ch >= u'a' && ch <= u'z') ? static_cast<std::int16_t>(ch - 32) : code;
     // The handler gets its own copies: the release is a message of its own, with the key's
     // own code whatever the key-down handler left.
     std::int16_t downCode = keyCode, downShift = shift;
     if (events_) TRY(events_->KeyDown(downCode, downShift));
-    std::int16_t keyAscii = form().runtime().toCodePage(ch);
+    std::int16_t keyAscii = code;
     TRY(deliverKeyPress(keyAscii));
     TRY(form().deliverSentKeys());
     if (auto* holder = form().focused()) TRY(holder->keyUp(keyCode, shift));

@@ -46,19 +46,8 @@ IcuTextServices::IcuTextServices(TextSettings settings)
 
 IcuTextServices::~IcuTextServices() = default;
 
-std::optional<char16_t> IcuTextServices::fromCodePage(std::uint8_t b) const {
-    if (!byteDefined_[b]) return std::nullopt;
-    return byteToChar_[b];
-}
-
-std::uint8_t IcuTextServices::toCodePage(char16_t c) const {
-    std::uint16_t b = charToByte_[c];
-    return b == NoByte ? static_cast<std::uint8_t>('?') : static_cast<std::uint8_t>(b);
-}
-
 ErrorOr<std::u16string> IcuTextServices::convertCase(std::u16string_view s, bool upper) {
     auto& cache = upper ? upperOne_ : lowerOne_;
-    if (s.size() == 1 && !cache.empty() && cache[s[0]] != 0) return std::u16string(1, cache[s[0]]);
     // A typed key is one character: the stack buffer covers it and anything short, so the
     // keystroke path does not allocate.
     UChar buffer[32];
@@ -88,25 +77,6 @@ ErrorOr<std::u16string> IcuTextServices::convertCase(std::u16string_view s, bool
         return std::u16string(1, one);
     }
     return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(n));
-}
-
-ErrorOr<std::u16string> IcuTextServices::UCase(std::u16string_view s) {
-    return convertCase(s, true);
-}
-
-ErrorOr<std::u16string> IcuTextServices::LCase(std::u16string_view s) {
-    return convertCase(s, false);
-}
-
-ErrorOr<std::u16string> IcuTextServices::Chr(std::int32_t code) {
-    if (code < 0 || code > 255 || !byteDefined_[static_cast<std::size_t>(code)])
-        return Error::invalidProcedureCall();
-    return std::u16string(1, byteToChar_[static_cast<std::size_t>(code)]);
-}
-
-ErrorOr<std::int16_t> IcuTextServices::Asc(std::u16string_view s) {
-    if (s.empty()) return Error::invalidProcedureCall();
-    return static_cast<std::int16_t>(toCodePage(s[0]));
 }
 
 // The week settings play no part in the numeric patterns the controls use.

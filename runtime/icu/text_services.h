@@ -28,10 +28,26 @@ public:
     explicit IcuTextServices(TextSettings settings);
     ~IcuTextServices() override;
 
-    ErrorOr<std::u16string> UCase(std::u16string_view) override;
-    ErrorOr<std::u16string> LCase(std::u16string_view) override;
-    ErrorOr<std::u16string> Chr(std::int32_t code) override;
-    ErrorOr<std::int16_t> Asc(std::u16string_view) override;
+    // The four services a typed key asks for are answered here, from tables, so that a host
+    // holding these services by value pays one call for each: a key's character from its code,
+    // its case form, and its code back. Anything longer than one character goes to ICU.
+    ErrorOr<std::u16string> UCase(std::u16string_view s) override {
+        if (char16_t one = knownCase(upperOne_, s)) return std::u16string(1, one);
+        return convertCase(s, true);
+    }
+    ErrorOr<std::u16string> LCase(std::u16string_view s) override {
+        if (char16_t one = knownCase(lowerOne_, s)) return std::u16string(1, one);
+        return convertCase(s, false);
+    }
+    ErrorOr<std::u16string> Chr(std::int32_t code) override {
+        if (code < 0 || code > 255 || !byteDefined_[static_cast<std::size_t>(code)])
+            return Error::invalidProcedureCall();
+        return std::u16string(1, byteToChar_[static_cast<std::size_t>(code)]);
+    }
+    ErrorOr<std::int16_t> Asc(std::u16string_view s) override {
+        if (s.empty()) return Error::invalidProcedureCall();
+        return static_cast<std::int16_t>(toCodePage(s[0]));
+    }
     ErrorOr<std::u16string> Format(const Value& expression, std::u16string_view pattern,
                                    std::int32_t firstDayOfWeek,
                                    std::int32_t firstWeekOfYear) override;
@@ -43,11 +59,21 @@ public:
     const TextSettings& settings() const { return settings_; }
     // The character a code-page byte stands for, or nothing when the code page leaves it
     // undefined.
-    std::optional<char16_t> fromCodePage(std::uint8_t) const;
+    std::optional<char16_t> fromCodePage(std::uint8_t b) const {
+        if (!byteDefined_[b]) return std::nullopt;
+        return byteToChar_[b];
+    }
     // The code-page byte of a character; '?' for one the code page cannot represent.
-    std::uint8_t toCodePage(char16_t) const;
+    std::uint8_t toCodePage(char16_t c) const {
+        const std::uint16_t b = charToByte_[c];
+        return b == NoByte ? static_cast<std::uint8_t>('?') : static_cast<std::uint8_t>(b);
+    }
 
 private:
+    // The case form of a one-character string already asked for, or 0.
+    static char16_t knownCase(const std::vector<char16_t>& cache, std::u16string_view s) {
+        return s.size() == 1 && !cache.empty() ? cache[s[0]] : u'\0';
+    }
     ErrorOr<std::u16string> convertCase(std::u16string_view, bool upper);
 
     TextSettings settings_;
