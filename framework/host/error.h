@@ -22,6 +22,11 @@ inline constexpr std::int32_t ObjectRequired = 424;
 inline constexpr std::int32_t NotSupported = 438;
 inline constexpr std::int32_t WrongArgumentCount = 450;
 inline constexpr std::int32_t ClassNotAvailable = 429;
+// A control asked its container for something before it was sited, or after the container
+// told it that it is going away.
+inline constexpr std::int32_t ClientSiteNotAvailable = 398;
+// A call through a handle on a constituent its host has destroyed (RPC_E_DISCONNECTED).
+inline constexpr std::int32_t ObjectDisconnected = static_cast<std::int32_t>(0x80010108u);
 } // namespace errc
 
 struct Error {
