@@ -33,6 +33,24 @@ Error inKey(Error e, std::u16string_view key) {
 
 } // namespace
 
+ErrorOr<void> Control::setSite(Site site) {
+    if (!tessivra::isSited(site)) hasConstituents_ = false;
+    container_ = &site.container;
+    runtime_ = &site.runtime;
+    shell_ = &site.shell;
+    if (hasConstituents_ || !tessivra::isSited(site)) return {};
+    // Marked first: a failure leaves the constituents made so far where they are, as a failed
+    // creation always has, rather than making them twice on a later siting.
+    hasConstituents_ = true;
+    return createConstituents();
+}
+
+void Control::containerClosing(const Container& closing) {
+    if (!isSited() || &closing != container_) return;
+    UserControl_Terminate();
+    (void)setSite(unsitedSite());
+}
+
 ErrorOr<void> Control::UserControl_ReadProperties(PropertyBag& bag) {
     for (const PersistedKey& k : class_.persisted) {
         Value def = TRY(defaultOf(k.defaultValue, container()));

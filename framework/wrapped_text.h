@@ -137,7 +137,7 @@ private:
     const TextFamily& family_;
     // Each of Text1's events' number in the class's table, looked up once per instance.
     std::array<DispId, static_cast<std::size_t>(TextEvent::MouseUp) + 1> eventNumbers_;
-    TextBox* text1_ = nullptr;
+    PartHandle<TextBox> text1_;
     Text1Sink text1Events_{*this};
 };
 

@@ -83,14 +83,14 @@ ErrorOr<void> addTextLines(Surface& surface) {
     return {};
 }
 
-ErrorOr<Image*> addLogo(Surface& surface, Twips top) {
+ErrorOr<PartHandle<Image>> addLogo(Surface& surface, Twips top) {
     return surface.addImage({.name = u"Image1",
                              .parent = Panel,
                              .bounds = {240, top, 3000, 900},
                              .picture = logoPicture()});
 }
 
-ErrorOr<Label*> addWebAddress(Surface& surface, Twips top, LabelEvents* events) {
+ErrorOr<PartHandle<Label>> addWebAddress(Surface& surface, Twips top, LabelEvents* events) {
     return surface.addLabel({.name = u"Label1",
                              .parent = Panel,
                              .bounds = {825, top, 1800, 240},

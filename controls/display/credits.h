@@ -24,10 +24,10 @@ PictureBoxDesign panel(Twips left, Twips top);
 // handler.
 ErrorOr<void> addTextLines(Surface&);
 // Image1, the logo, at `top` inside the panel.
-ErrorOr<Image*> addLogo(Surface&, Twips top);
+ErrorOr<PartHandle<Image>> addLogo(Surface&, Twips top);
 // Label1, the web address: black Arial on the window background, a pointing hand over it.
 // The events go to `events`, or nowhere when it is null.
-ErrorOr<Label*> addWebAddress(Surface&, Twips top, LabelEvents* events);
+ErrorOr<PartHandle<Label>> addWebAddress(Surface&, Twips top, LabelEvents* events);
 
 // The pictures of the library's resources as the host's picture objects, each a new object.
 PictureRef logoPicture();

@@ -15,9 +15,49 @@
 
 #include "framework/host/value.h"
 
+#include <memory>
 #include <string_view>
 
 namespace tessivra {
+
+// What every constituent's event interface shares: a lifeline a host watches, so that a sink that
+// goes before its constituent (its owner destroyed while the host still holds the widget) is
+// never called again. One owner's sink serves several kinds of constituent through one lifeline.
+class ConstituentEvents {
+public:
+    ConstituentEvents() = default;
+    // A copy is another sink, with a lifeline of its own.
+    ConstituentEvents(const ConstituentEvents&) {}
+    ConstituentEvents& operator=(const ConstituentEvents&) { return *this; }
+    virtual ~ConstituentEvents() {
+        if (alive_) *alive_ = false;
+    }
+    // True until this sink is destroyed. Made on the first request, so that a sink no host
+    // watches costs nothing.
+    const std::shared_ptr<bool>& lifeline() {
+        if (!alive_) alive_ = std::make_shared<bool>(true);
+        return alive_;
+    }
+
+private:
+    std::shared_ptr<bool> alive_;
+};
+
+// How a host holds the sink it was handed with a constituent: it reaches the sink while the sink
+// lives and nothing afterwards, so events of a constituent that outlives its owner go nowhere.
+template <class Events> class SinkRef {
+public:
+    SinkRef(Events* events = nullptr)
+        : events_(events), alive_(events ? events->lifeline() : nullptr) {}
+    Events* get() const { return alive_ && *alive_ ? events_ : nullptr; }
+    explicit operator bool() const { return get() != nullptr; }
+    // Only after a test that the sink is there.
+    Events* operator->() const { return get(); }
+
+private:
+    Events* events_;
+    std::shared_ptr<bool> alive_;
+};
 
 struct Bounds {
     Twips left = 0, top = 0, width = 0, height = 0;
@@ -40,7 +80,7 @@ struct TextBoxDesign {
 // code page instead of UTF-16); the insertion of the character KeyAscii then holds (0 inserts
 // nothing); Change, when the text changed; KeyUp with the released key's code. A handler that
 // zeroes KeyCode in KeyDown does not cancel the character: only KeyAscii = 0 does.
-class TextBoxEvents {
+class TextBoxEvents : public virtual ConstituentEvents {
 public:
     virtual ~TextBoxEvents() = default;
     virtual ErrorOr<void> Change() { return {}; }
@@ -129,7 +169,7 @@ struct CommandButtonDesign {
     PictureRef picture; // drawn as a picture button when set
 };
 
-class CommandButtonEvents {
+class CommandButtonEvents : public virtual ConstituentEvents {
 public:
     virtual ~CommandButtonEvents() = default;
     virtual ErrorOr<void> Click() { return {}; }
@@ -155,7 +195,7 @@ struct VScrollBarDesign {
     std::int16_t smallChange = 1, largeChange = 1;
 };
 
-class VScrollBarEvents {
+class VScrollBarEvents : public virtual ConstituentEvents {
 public:
     virtual ~VScrollBarEvents() = default;
     // After any change of position, by the user or by assignment.
@@ -200,7 +240,7 @@ struct LabelDesign {
     PictureRef mouseIcon;
 };
 
-class LabelEvents {
+class LabelEvents : public virtual ConstituentEvents {
 public:
     virtual ~LabelEvents() = default;
     virtual ErrorOr<void> Click() { return {}; }
@@ -252,7 +292,7 @@ struct TimerDesign {
     bool enabled = true;
 };
 
-class TimerEvents {
+class TimerEvents : public virtual ConstituentEvents {
 public:
     virtual ~TimerEvents() = default;
     virtual ErrorOr<void> Timer() { return {}; }
@@ -275,7 +315,7 @@ struct PictureBoxDesign {
     Colour foreColor = syscolour::ButtonText;
 };
 
-class PictureBoxEvents {
+class PictureBoxEvents : public virtual ConstituentEvents {
 public:
     virtual ~PictureBoxEvents() = default;
     // Over the box's bare area only: a constituent inside it takes the mouse for itself.

@@ -4,24 +4,30 @@
 
 #include "framework/host/constituents.h"
 #include "framework/host/events.h"
+#include "framework/host/handle.h"
 #include "framework/host/property_bag.h"
 #include "framework/host/runtime.h"
 
 namespace tessivra {
 
 // A surface the host places constituents on, created from the owner's design-time description.
-// The host owns each constituent for as long as the surface lives; the sink must outlive it too.
+// The host keeps each constituent until it tears it down (at the latest with the surface) and
+// anchors it (PartAnchor), so that the owner's handle fails cleanly once it is gone. It holds the
+// owner's sink as a SinkRef, so that an owner destroyed first is never called again. Either side
+// may go first.
 class Surface {
 public:
     virtual ~Surface() = default;
-    virtual ErrorOr<TextBox*> addTextBox(const TextBoxDesign&, TextBoxEvents*) = 0;
-    virtual ErrorOr<CommandButton*> addCommandButton(const CommandButtonDesign&,
-                                                     CommandButtonEvents*) = 0;
-    virtual ErrorOr<VScrollBar*> addVScrollBar(const VScrollBarDesign&, VScrollBarEvents*) = 0;
-    virtual ErrorOr<Label*> addLabel(const LabelDesign&, LabelEvents*) = 0;
-    virtual ErrorOr<Timer*> addTimer(const TimerDesign&, TimerEvents*) = 0;
-    virtual ErrorOr<PictureBox*> addPictureBox(const PictureBoxDesign&, PictureBoxEvents*) = 0;
-    virtual ErrorOr<Image*> addImage(const ImageDesign&) = 0;
+    virtual ErrorOr<PartHandle<TextBox>> addTextBox(const TextBoxDesign&, TextBoxEvents*) = 0;
+    virtual ErrorOr<PartHandle<CommandButton>> addCommandButton(const CommandButtonDesign&,
+                                                                CommandButtonEvents*) = 0;
+    virtual ErrorOr<PartHandle<VScrollBar>> addVScrollBar(const VScrollBarDesign&,
+                                                          VScrollBarEvents*) = 0;
+    virtual ErrorOr<PartHandle<Label>> addLabel(const LabelDesign&, LabelEvents*) = 0;
+    virtual ErrorOr<PartHandle<Timer>> addTimer(const TimerDesign&, TimerEvents*) = 0;
+    virtual ErrorOr<PartHandle<PictureBox>> addPictureBox(const PictureBoxDesign&,
+                                                          PictureBoxEvents*) = 0;
+    virtual ErrorOr<PartHandle<Image>> addImage(const ImageDesign&) = 0;
 };
 
 // The client side of a control's event interface: what a form attaches to hear a control's
@@ -69,5 +75,10 @@ struct Site {
     Runtime& runtime;
     Shell& shell;
 };
+
+// The site of a control not yet sited (or whose container has gone away): every call fails with
+// `errc::ClientSiteNotAvailable`, as a container's object does before SetClientSite.
+Site unsitedSite();
+bool isSited(const Site&);
 
 } // namespace tessivra

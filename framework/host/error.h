@@ -26,6 +26,11 @@ inline constexpr std::int32_t ClassNotAvailable = 429;
 // its form going away). Every host fails with this code then, and only then, so that a control
 // can tell the refusal from a failing host call; it is the code the desktop gives.
 inline constexpr std::int32_t CannotTakeFocus = InvalidProcedureCall;
+// A control asked its container for something before it was sited, or after the container
+// told it that it is going away.
+inline constexpr std::int32_t ClientSiteNotAvailable = 398;
+// A call through a handle on a constituent its host has destroyed (RPC_E_DISCONNECTED).
+inline constexpr std::int32_t ObjectDisconnected = static_cast<std::int32_t>(0x80010108u);
 } // namespace errc
 
 struct Error {

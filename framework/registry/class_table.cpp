@@ -17,11 +17,17 @@ Error cannotCreate(const ControlClassInfo& info, std::string_view why) {
 
 } // namespace
 
+void detail::countDown(std::atomic<std::size_t>& count) noexcept {
+    std::size_t now = count.load();
+    while (now > 0 && !count.compare_exchange_weak(now, now - 1)) {
+    }
+}
+
 void InstanceRelease::operator()(Control* control) const noexcept {
     delete control;
     // Counted out only once the instance is gone, so its destructor never sees the library
     // reported as unloadable.
-    if (module && module->instances > 0) --module->instances;
+    if (module) detail::countDown(module->instances);
 }
 
 namespace {
@@ -73,15 +79,19 @@ ErrorOr<ControlHandle> ControlClassTable::create(const ControlClassInfo& info, S
     return ControlHandle(made.release(), InstanceRelease{module_});
 }
 
+ErrorOr<ControlHandle> ControlClassTable::create(const ControlClassInfo& info) {
+    return create(info, unsitedSite());
+}
+
 bool ControlClassTable::canUnload() const {
-    return module_->instances == 0 && module_->locks == 0;
+    return module_->instances.load() == 0 && module_->locks.load() == 0;
 }
 
 void ControlClassTable::lockServer(bool lock) {
     if (lock)
         ++module_->locks;
-    else if (module_->locks > 0)
-        --module_->locks;
+    else
+        detail::countDown(module_->locks);
 }
 
 } // namespace tessivra

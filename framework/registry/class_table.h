@@ -8,6 +8,7 @@
 #include "framework/control.h"
 #include "framework/registry/guid.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -82,12 +83,17 @@ const ControlClassInfo* findByProgId(std::span<const ControlClassInfo> classes,
                                      std::u16string_view progId);
 const ControlClassInfo* findByClsid(std::span<const ControlClassInfo> classes, const Guid& clsid);
 
-// The state a loaded library keeps: live instances and class-object locks.
+// The state a loaded library keeps: live instances and class-object locks. The counts are
+// atomic: a container may release an instance or a lock from any thread (an instance's last
+// Release, CoFreeUnusedLibraries asking DllCanUnloadNow), even though the controls themselves
+// live on one user-interface thread.
 namespace detail {
 struct ModuleState {
-    std::size_t instances = 0;
-    std::size_t locks = 0;
+    std::atomic<std::size_t> instances = 0;
+    std::atomic<std::size_t> locks = 0;
 };
+// Takes one off a count that is above zero; a count at zero stays there.
+void countDown(std::atomic<std::size_t>&) noexcept;
 } // namespace detail
 
 // Destroys an instance created through the table and counts it out. It shares the table's
@@ -115,13 +121,16 @@ public:
     // A class of the table whose control is not in this build fails with 429 before the site
     // is touched; so does a record that is not one of the table's.
     ErrorOr<ControlHandle> create(const ControlClassInfo& info, Site site);
+    // A new instance not yet sited, as a class object's CreateInstance makes it: the container
+    // sites it afterwards (Control::setSite), and its constituents are made then.
+    ErrorOr<ControlHandle> create(const ControlClassInfo& info);
 
     // True when no instance created here is alive and no class-object lock is held.
     bool canUnload() const;
     // Holds or releases the library for a container that keeps class objects around; a release
     // with no lock held is ignored.
     void lockServer(bool lock);
-    std::size_t liveInstances() const { return module_->instances; }
+    std::size_t liveInstances() const { return module_->instances.load(); }
 
 private:
     std::span<const ControlClassInfo> classes_;

@@ -172,9 +172,57 @@ HeadlessForm::HeadlessForm(RuntimeSettings settings)
     : runtime_(std::move(settings), faults_, journal_), recordingShell_(faults_, journal_) {}
 
 HeadlessForm::~HeadlessForm() {
-    // Controls go before their containers' constituents, which their handlers point into.
+    // Every control hears that its container is going away while its site still answers; then
+    // the controls and their constituents go, in either order: neither side points at the other
+    // except through a handle or a sink reference that lets go.
+    for (auto& s : sites_)
+        if (s->control_) s->control_->containerClosing(*s);
+    focused_ = nullptr;
+    pendingFocus_.reset();
     for (auto& s : sites_)
         s->control_.reset();
+}
+
+ErrorOr<Control*> HeadlessForm::site(std::u16string_view name, std::shared_ptr<Control> control,
+                                     Twips width, Twips height) {
+    if (container(name))
+        return Error{errc::InvalidProcedureCall,
+                     u"A control named " + std::u16string(name) + u" is already on the form"};
+    if (!control) return Error::objectRequired();
+    TRY(checkSize(width));
+    TRY(checkSize(height));
+    auto site = std::make_unique<HeadlessContainer>(*this, std::u16string(name));
+    site->width_ = width;
+    site->height_ = height;
+    TRY(control->setSite(Site{*site, runtime_, shellForControls()}));
+    site->control_ = std::move(control);
+    HeadlessContainer& placed = *site;
+    byName_.emplace(placed.name(), &placed);
+    sites_.push_back(std::move(site));
+    TRY(placed.control_->UserControl_Initialize());
+    return placed.control_.get();
+}
+
+void HeadlessForm::dropControl(std::u16string_view name) {
+    if (auto* site = container(name)) site->control_.reset();
+}
+
+void HeadlessForm::destroyConstituents(std::u16string_view name) {
+    auto* site = container(name);
+    if (!site) return;
+    // A constituent that goes takes the focus with it; the form keeps none, as a desktop whose
+    // focused window was destroyed.
+    if (focused_ && &focused_->owner() == site) focused_ = nullptr;
+    if (pendingFocus_ && *pendingFocus_ && &(*pendingFocus_)->owner() == site)
+        pendingFocus_.reset();
+    site->destroyConstituents();
+}
+
+void HeadlessForm::close(std::u16string_view name) {
+    auto* site = container(name);
+    if (!site) return;
+    if (site->control_) site->control_->containerClosing(*site);
+    destroyConstituents(name);
 }
 
 ErrorOr<Control*> HeadlessForm::add(std::u16string_view name, const ControlFactory& factory,

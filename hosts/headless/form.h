@@ -63,8 +63,9 @@ enum class EditSource { Typed, Pasted, Assigned };
 
 // A mouse message (0 down, 1 move, 2 up) to a sink that has the three mouse events.
 template <typename Events>
-ErrorOr<void> deliverMouse(Events* events, int what, std::int16_t button, std::int16_t shift,
-                           float x, float y) {
+ErrorOr<void> deliverMouse(const SinkRef<Events>& sink, int what, std::int16_t button,
+                           std::int16_t shift, float x, float y) {
+    Events* events = sink.get();
     if (!events) return {};
     switch (what) {
     case 0:
@@ -79,6 +80,7 @@ ErrorOr<void> deliverMouse(Events* events, int what, std::int16_t button, std::i
 class HeadlessTextBox final : public TextBox, public Constituent {
 public:
     HeadlessTextBox(HeadlessSurface&, const TextBoxDesign&, TextBoxEvents*);
+    PartHandle<tessivra::TextBox> handle() const { return anchor_.handle(); }
 
     ErrorOr<std::int16_t> Alignment() override;
     ErrorOr<void> setAlignment(std::int16_t) override;
@@ -153,7 +155,8 @@ private:
     ErrorOr<void> caretAfterEdit(std::int32_t caret, bool changed);
     ErrorOr<void> deliverKeyPress(std::int16_t& keyAscii);
 
-    TextBoxEvents* events_;
+    SinkRef<TextBoxEvents> events_;
+    PartAnchor<TextBox> anchor_{*this};
     std::u16string text_;
     std::int32_t selStart_ = 0, selLength_ = 0;
     std::int16_t alignment_ = 0, borderStyle_ = 1, mousePointer_ = 0;
@@ -168,6 +171,7 @@ private:
 class HeadlessCommandButton final : public CommandButton, public Constituent {
 public:
     HeadlessCommandButton(HeadlessSurface&, const CommandButtonDesign&, CommandButtonEvents*);
+    PartHandle<tessivra::CommandButton> handle() const { return anchor_.handle(); }
     ErrorOr<VBool> Enabled() override;
     ErrorOr<void> setEnabled(VBool) override;
     ErrorOr<Twips> Width() override;
@@ -184,7 +188,8 @@ public:
     const std::u16string& caption() const { return caption_; }
 
 private:
-    CommandButtonEvents* events_;
+    SinkRef<CommandButtonEvents> events_;
+    PartAnchor<CommandButton> anchor_{*this};
     bool enabled_, tabStop_;
     std::u16string caption_;
     PictureRef picture_;
@@ -193,6 +198,7 @@ private:
 class HeadlessVScrollBar final : public VScrollBar, public Constituent {
 public:
     HeadlessVScrollBar(HeadlessSurface&, const VScrollBarDesign&, VScrollBarEvents*);
+    PartHandle<tessivra::VScrollBar> handle() const { return anchor_.handle(); }
     ErrorOr<std::int16_t> Min() override;
     ErrorOr<void> setMin(std::int16_t) override;
     ErrorOr<std::int16_t> Max() override;
@@ -212,13 +218,15 @@ public:
 private:
     // Every change of position, by the user or by code, is reported; staying put is not.
     ErrorOr<void> moveTo(std::int16_t);
-    VScrollBarEvents* events_;
+    SinkRef<VScrollBarEvents> events_;
+    PartAnchor<VScrollBar> anchor_{*this};
     std::int16_t min_, max_, value_, smallChange_;
 };
 
 class HeadlessLabel final : public Label, public Constituent {
 public:
     HeadlessLabel(HeadlessSurface&, const LabelDesign&, LabelEvents*);
+    PartHandle<tessivra::Label> handle() const { return anchor_.handle(); }
     ErrorOr<std::u16string> Caption() override;
     ErrorOr<void> setCaption(std::u16string_view) override;
     ErrorOr<Twips> Width() override;
@@ -255,7 +263,8 @@ public:
 private:
     // A label that sizes itself measures its caption in its font, bold being wider.
     void fitCaption();
-    LabelEvents* events_;
+    SinkRef<LabelEvents> events_;
+    PartAnchor<Label> anchor_{*this};
     std::u16string caption_, toolTipText_;
     std::int16_t alignment_, backStyle_, mousePointer_;
     bool autoSize_, bold_;
@@ -267,6 +276,7 @@ private:
 class HeadlessTimer final : public Timer, public Constituent {
 public:
     HeadlessTimer(HeadlessSurface&, const TimerDesign&, TimerEvents*, std::int64_t now);
+    PartHandle<tessivra::Timer> handle() const { return anchor_.handle(); }
     ~HeadlessTimer() override;
     ErrorOr<std::int32_t> Interval() override;
     ErrorOr<VBool> Enabled() override;
@@ -285,7 +295,8 @@ public:
     std::string describe() const override;
 
 private:
-    TimerEvents* events_;
+    SinkRef<TimerEvents> events_;
+    PartAnchor<Timer> anchor_{*this};
     std::int32_t interval_;
     bool enabled_;
     std::int64_t due_;
@@ -295,12 +306,14 @@ private:
 class HeadlessPictureBox final : public PictureBox, public Constituent {
 public:
     HeadlessPictureBox(HeadlessSurface&, const PictureBoxDesign&, PictureBoxEvents*);
+    PartHandle<tessivra::PictureBox> handle() const { return anchor_.handle(); }
     ErrorOr<Colour> BackColor() override;
     ErrorOr<void> mouseMove(std::int16_t button, std::int16_t shift, float x, float y);
     std::string describe() const override;
 
 private:
-    PictureBoxEvents* events_;
+    SinkRef<PictureBoxEvents> events_;
+    PartAnchor<PictureBox> anchor_{*this};
     Colour backColor_, foreColor_;
 };
 
@@ -309,9 +322,11 @@ public:
     HeadlessImage(HeadlessSurface&, const ImageDesign&);
     ErrorOr<PictureRef> Picture() override;
     std::string describe() const override;
+    PartHandle<tessivra::Image> handle() const { return anchor_.handle(); }
 
 private:
     PictureRef picture_;
+    PartAnchor<tessivra::Image> anchor_{*this};
 };
 
 // A surface on the form: a control's own area, or a window of the library.
@@ -328,6 +343,8 @@ public:
     template <typename T> T* find(std::u16string_view name) const {
         return dynamic_cast<T*>(find(name));
     }
+    // Tears every constituent down; handles on them fail from then on.
+    void destroyConstituents() { parts_.clear(); }
 
 protected:
     template <typename T, typename... A> ErrorOr<T*> add(std::u16string_view part, A&&... args) {
@@ -350,27 +367,29 @@ protected:
 template <class Interface> class PlacingSurface : public Interface, public HeadlessSurface {
 public:
     using HeadlessSurface::HeadlessSurface;
-    ErrorOr<TextBox*> addTextBox(const TextBoxDesign& d, TextBoxEvents* e) override {
-        return TRY(add<HeadlessTextBox>(d.name, d, e));
+    ErrorOr<PartHandle<TextBox>> addTextBox(const TextBoxDesign& d, TextBoxEvents* e) override {
+        return TRY(add<HeadlessTextBox>(d.name, d, e))->handle();
     }
-    ErrorOr<CommandButton*> addCommandButton(const CommandButtonDesign& d,
-                                             CommandButtonEvents* e) override {
-        return TRY(add<HeadlessCommandButton>(d.name, d, e));
+    ErrorOr<PartHandle<CommandButton>> addCommandButton(const CommandButtonDesign& d,
+                                                        CommandButtonEvents* e) override {
+        return TRY(add<HeadlessCommandButton>(d.name, d, e))->handle();
     }
-    ErrorOr<VScrollBar*> addVScrollBar(const VScrollBarDesign& d, VScrollBarEvents* e) override {
-        return TRY(add<HeadlessVScrollBar>(d.name, d, e));
+    ErrorOr<PartHandle<VScrollBar>> addVScrollBar(const VScrollBarDesign& d,
+                                                  VScrollBarEvents* e) override {
+        return TRY(add<HeadlessVScrollBar>(d.name, d, e))->handle();
     }
-    ErrorOr<Label*> addLabel(const LabelDesign& d, LabelEvents* e) override {
-        return TRY(add<HeadlessLabel>(d.name, d, e));
+    ErrorOr<PartHandle<Label>> addLabel(const LabelDesign& d, LabelEvents* e) override {
+        return TRY(add<HeadlessLabel>(d.name, d, e))->handle();
     }
-    ErrorOr<Timer*> addTimer(const TimerDesign& d, TimerEvents* e) override {
-        return TRY(add<HeadlessTimer>(d.name, d, e, now()));
+    ErrorOr<PartHandle<Timer>> addTimer(const TimerDesign& d, TimerEvents* e) override {
+        return TRY(add<HeadlessTimer>(d.name, d, e, now()))->handle();
     }
-    ErrorOr<PictureBox*> addPictureBox(const PictureBoxDesign& d, PictureBoxEvents* e) override {
-        return TRY(add<HeadlessPictureBox>(d.name, d, e));
+    ErrorOr<PartHandle<PictureBox>> addPictureBox(const PictureBoxDesign& d,
+                                                  PictureBoxEvents* e) override {
+        return TRY(add<HeadlessPictureBox>(d.name, d, e))->handle();
     }
-    ErrorOr<Image*> addImage(const ImageDesign& d) override {
-        return TRY(add<HeadlessImage>(d.name, d));
+    ErrorOr<PartHandle<Image>> addImage(const ImageDesign& d) override {
+        return TRY(add<HeadlessImage>(d.name, d))->handle();
     }
 };
 
@@ -467,6 +486,18 @@ public:
             C::Class.designWidth, C::Class.designHeight));
         return static_cast<C*>(c);
     }
+    // Sites a control made elsewhere (not yet sited, or taken from another container) on a new
+    // container at the given size, and runs its creation handler, as `add` does.
+    ErrorOr<Control*> site(std::u16string_view name, std::shared_ptr<Control>, Twips width,
+                           Twips height);
+    // The two orders in which a control and its constituents can part. `dropControl` destroys
+    // the control while its container keeps the constituents, whose events then go nowhere;
+    // `destroyConstituents` tears them down while the control lives, whose calls through them
+    // then fail. `close` is the container going away: the control hears of it first, then its
+    // constituents go. None of them is an error for a name the form does not hold.
+    void dropControl(std::u16string_view name);
+    void destroyConstituents(std::u16string_view name);
+    void close(std::u16string_view name);
     // A control that failed to be created still leaves nothing behind; one that failed to
     // load stays as far as it was loaded.
     ErrorOr<void> load(std::u16string_view name, PropertyBag&);

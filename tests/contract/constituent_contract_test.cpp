@@ -20,8 +20,8 @@ public:
     static ErrorOr<std::unique_ptr<Probe>> create(Site site) { return createControl<Probe>(site); }
     explicit Probe(Site site) : Control(site, Class) {}
 
-    TextBox* text1 = nullptr;
-    VScrollBar* bar = nullptr;
+    PartHandle<TextBox> text1;
+    PartHandle<VScrollBar> bar;
     std::vector<std::string> heard;
     std::function<void(std::int16_t& keyCode)> onKeyDown;
     std::function<void(std::int16_t& keyAscii)> onKeyPress;

@@ -59,8 +59,8 @@ private:
     ErrorOr<void> raiseMouse(DispId number, std::int16_t& Button, std::int16_t& Shift, float& X,
                              float& Y);
 
-    Label* label1_ = nullptr;
-    Timer* timer1_ = nullptr;
+    PartHandle<Label> label1_;
+    PartHandle<Timer> timer1_;
     // A single click is not an event of the clock: it goes to no handler.
     Sink<HoraAtual, Handlers<HoraAtual>{.DblClick = &HoraAtual::Label1_DblClick,
                                         .MouseDown = &HoraAtual::Label1_MouseDown,

@@ -32,7 +32,7 @@ private:
     ErrorOr<void> Label1_Click();
     ErrorOr<void> Picture1_MouseMove(std::int16_t& Button, std::int16_t& Shift, float& X, float& Y);
 
-    Label* label1_ = nullptr;
+    PartHandle<Label> label1_;
     Sink<Sobre,
          Handlers<Sobre>{.Click = &Sobre::Label1_Click, .MouseMove = &Sobre::Label1_MouseMove}>
         label1Events_{*this};

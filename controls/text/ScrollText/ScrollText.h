@@ -41,7 +41,7 @@ private:
     // Shows the bar's position as decimal text.
     ErrorOr<void> VScroll1_Change();
 
-    VScrollBar* vscroll1_ = nullptr;
+    PartHandle<VScrollBar> vscroll1_;
     Sink<ScrollText, Handlers<ScrollText>{.Change = &ScrollText::VScroll1_Change}> vscroll1Events_{
         *this};
 };

@@ -41,7 +41,7 @@ private:
     explicit UrlText(Site site);
     template <typename C> friend ErrorOr<std::unique_ptr<C>> createControl(Site);
 
-    CommandButton* command1_ = nullptr;
+    PartHandle<CommandButton> command1_;
     Sink<UrlText, Handlers<UrlText>{.Click = &UrlText::Command1_Click}> command1Events_{*this};
 };
 
