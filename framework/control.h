@@ -42,6 +42,7 @@ protected:
     }
     Runtime& runtime() const { return site_.runtime; }
     Shell& shell() const { return site_.shell; }
+    HostObjects& objects() const { return site_.objects; }
 
 private:
     Site site_;

@@ -154,10 +154,15 @@ ErrorOr<void> HeadlessWindow::Hide() {
     return {};
 }
 
+HostObjects& HeadlessWindow::objects() {
+    return form_.objects();
+}
+
 // ---- the form -------------------------------------------------------------------------------
 
 HeadlessForm::HeadlessForm(RuntimeSettings settings)
-    : runtime_(std::move(settings), faults_, journal_), recordingShell_(faults_, journal_) {}
+    : runtime_(std::move(settings), faults_, journal_), recordingShell_(faults_, journal_),
+      objects_(faults_) {}
 
 HeadlessForm::~HeadlessForm() {
     // Controls go before their containers' constituents, which their handlers point into.
@@ -173,7 +178,7 @@ ErrorOr<Control*> HeadlessForm::add(std::u16string_view name, const ControlFacto
     auto site = std::make_unique<HeadlessContainer>(*this, std::u16string(name));
     site->width_ = designWidth;
     site->height_ = designHeight;
-    auto control = factory(Site{*site, runtime_, shellForControls()});
+    auto control = factory(Site{*site, runtime_, shellForControls(), objects_});
     if (control.isError()) return control.releaseError();
     site->control_ = control.releaseValue();
     HeadlessContainer& placed = *site;
