@@ -38,6 +38,7 @@ ErrorOr<void> Control::setSite(Site site) {
     container_ = &site.container;
     runtime_ = &site.runtime;
     shell_ = &site.shell;
+    objects_ = &site.objects;
     if (hasConstituents_ || !tessivra::isSited(site)) return {};
     // Marked first: a failure leaves the constituents made so far where they are, as a failed
     // creation always has, rather than making them twice on a later siting.

@@ -12,7 +12,8 @@ class Control {
 public:
     // A control made on `unsitedSite()` waits for `setSite` to make its constituents.
     Control(Site site, const ControlClass& cls)
-        : container_(&site.container), runtime_(&site.runtime), shell_(&site.shell), class_(cls) {}
+        : container_(&site.container), runtime_(&site.runtime), shell_(&site.shell),
+          objects_(&site.objects), class_(cls) {}
     virtual ~Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -61,13 +62,15 @@ protected:
     }
     Runtime& runtime() const { return *runtime_; }
     Shell& shell() const { return *shell_; }
+    HostObjects& objects() const { return *objects_; }
 
 private:
-    Site site() const { return Site{*container_, *runtime_, *shell_}; }
+    Site site() const { return Site{*container_, *runtime_, *shell_, *objects_}; }
 
     Container* container_;
     Runtime* runtime_;
     Shell* shell_;
+    HostObjects* objects_;
     // Whether the constituents stand on the current container (or one that moved them with it).
     bool hasConstituents_ = false;
     const ControlClass& class_;

@@ -59,7 +59,7 @@ TEST(ClassRows, AServerCreatesOnlyItsOwnRows) {
     HeadlessForm form;
     headless::HeadlessContainer container{form, u"c1"};
     ControlClassTable table{twoClasses()};
-    const Site site{container, form.runtime(), form.shell()};
+    const Site site{container, form.runtime(), form.shell(), form.objects()};
 
     auto url = table.create(*findByProgId(shippedClasses(), "Tessivra.UrlText"), site);
     ASSERT_TRUE(url.isError());

@@ -206,7 +206,7 @@ TEST(ClassTable, AClassThatCanBeCreatedCarriesItsOwnClassDescription) {
 
 class ClassCreation : public ::testing::Test {
 protected:
-    Site site() { return Site{container, form.runtime(), form.shell()}; }
+    Site site() { return Site{container, form.runtime(), form.shell(), form.objects()}; }
     // An instance made through the table on this fixture's container.
     ControlHandle make(std::string_view progId) {
         auto made = table.create(*findByProgId(shippedClasses(), progId), site());
@@ -230,7 +230,7 @@ TEST_F(ClassCreation, TextoEmMaiusculoIsCreatedByProgIdOrClsidWithItsConstituent
     const Guid clsid = Guid::literal("{B1F39F20-0EC1-474C-AA22-EE56F214819F}");
     HeadlessContainer other{form, u"c2"};
     auto made = table.create(*findByClsid(shippedClasses(), clsid),
-                             Site{other, form.runtime(), form.shell()});
+                             Site{other, form.runtime(), form.shell(), form.objects()});
     ASSERT_OK(made);
     EXPECT_NE(dynamic_cast<TextoEmMaiusculo*>(made.value().get()), nullptr);
 }
@@ -283,7 +283,7 @@ TEST_F(ClassCreation, UnloadWaitsForEveryLiveInstanceAndEveryLock) {
     ControlHandle a = make("Tessivra.TextoEmMaiusculo");
     HeadlessContainer second{form, u"c2"};
     auto madeB = table.create(*findByProgId(shippedClasses(), "Tessivra.TextoEmMaiusculo"),
-                              Site{second, form.runtime(), form.shell()});
+                              Site{second, form.runtime(), form.shell(), form.objects()});
     ASSERT_OK(madeB);
     ControlHandle b = madeB.releaseValue();
     EXPECT_EQ(table.liveInstances(), 2u);
@@ -318,7 +318,7 @@ TEST_F(ClassCreation, TablesCountTheirOwnInstancesAndAnInstanceMayOutliveItsTabl
     {
         ControlClassTable shortLived{shippedClasses()};
         auto made = shortLived.create(*findByProgId(shippedClasses(), "Tessivra.TextoEmMaiusculo"),
-                                      Site{second, form.runtime(), form.shell()});
+                                      Site{second, form.runtime(), form.shell(), form.objects()});
         ASSERT_OK(made);
         survivor = made.releaseValue();
     }

@@ -20,18 +20,16 @@ inline constexpr Twips PanelWidth = 3495;
 inline constexpr Twips PanelHeight = 3375;
 PictureBoxDesign panel(Twips left, Twips top);
 
+// Each asks `objects` for the fonts and pictures it shows, a new one for every call, and places
+// the constituent on `surface`.
+//
 // The four text lines (Label2, Label3, Label5, Label4), at the same places in both. None has a
 // handler.
-ErrorOr<void> addTextLines(Surface&);
+ErrorOr<void> addTextLines(Surface&, HostObjects&);
 // Image1, the logo, at `top` inside the panel.
-ErrorOr<PartHandle<Image>> addLogo(Surface&, Twips top);
+ErrorOr<PartHandle<Image>> addLogo(Surface&, HostObjects&, Twips top);
 // Label1, the web address: black Arial on the window background, a pointing hand over it.
 // The events go to `events`, or nowhere when it is null.
-ErrorOr<PartHandle<Label>> addWebAddress(Surface&, Twips top, LabelEvents* events);
-
-// The pictures of the library's resources as the host's picture objects, each a new object.
-PictureRef logoPicture();
-PictureRef linkPointerPicture();
-PictureRef aboutWindowIcon();
+ErrorOr<PartHandle<Label>> addWebAddress(Surface&, HostObjects&, Twips top, LabelEvents* events);
 
 } // namespace tessivra::credits

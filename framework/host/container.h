@@ -5,6 +5,7 @@
 #include "framework/host/constituents.h"
 #include "framework/host/events.h"
 #include "framework/host/handle.h"
+#include "framework/host/objects.h"
 #include "framework/host/property_bag.h"
 #include "framework/host/runtime.h"
 
@@ -67,13 +68,17 @@ public:
     virtual ErrorOr<void> Show() = 0;
     // Hides the window; it stays loaded.
     virtual ErrorOr<void> Hide() = 0;
+    // Where the window's pictures and fonts are made, as a control's come from its site.
+    virtual HostObjects& objects() = 0;
 };
 
-// Everything one control instance reaches: its container and the services.
+// Everything one control instance reaches: its container and the services. Its pictures and
+// fonts are made by `objects`, never by the control itself.
 struct Site {
     Container& container;
     Runtime& runtime;
     Shell& shell;
+    HostObjects& objects;
 };
 
 // The site of a control not yet sited (or whose container has gone away): every call fails with

@@ -14,11 +14,13 @@ namespace tessivra {
 namespace errc {
 inline constexpr std::int32_t InvalidProcedureCall = 5;
 inline constexpr std::int32_t Overflow = 6;
+inline constexpr std::int32_t ResourceNotFound = 326;
 inline constexpr std::int32_t TypeMismatch = 13;
 inline constexpr std::int32_t InvalidPropertyValue = 380;
 inline constexpr std::int32_t CannotSetReadOnly = 383;
 inline constexpr std::int32_t WriteOnly = 394;
 inline constexpr std::int32_t ObjectRequired = 424;
+inline constexpr std::int32_t InvalidPicture = 481;
 inline constexpr std::int32_t NotSupported = 438;
 inline constexpr std::int32_t WrongArgumentCount = 450;
 inline constexpr std::int32_t ClassNotAvailable = 429;

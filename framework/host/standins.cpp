@@ -237,9 +237,20 @@ private:
     Error error_ = unsited();
 };
 
+class UnsitedObjects final : public HostObjects {
+public:
+    ErrorOr<PictureRef> LoadResPicture(std::int32_t, ResourceKind) override { return error_; }
+    ErrorOr<PictureRef> LoadPicture(std::span<const std::uint8_t>) override { return error_; }
+    ErrorOr<FontRef> NewFont(const FontDescription&) override { return error_; }
+
+private:
+    Error error_ = unsited();
+};
+
 UnsitedContainer unsitedContainer;
 UnsitedRuntime unsitedRuntime;
 UnsitedShell unsitedShell;
+UnsitedObjects unsitedObjects;
 
 } // namespace
 
@@ -301,7 +312,7 @@ template <> Image& Standin<Image>::notMade() {
 }
 
 Site unsitedSite() {
-    return Site{unsitedContainer, unsitedRuntime, unsitedShell};
+    return Site{unsitedContainer, unsitedRuntime, unsitedShell, unsitedObjects};
 }
 
 bool isSited(const Site& site) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace tessivra {
 
@@ -54,6 +55,39 @@ std::vector<std::string> identifierResourceNames(std::span<const ControlClassInf
     for (const IdentifierResource& r : identifierResources(classes))
         names.push_back(r.name);
     return names;
+}
+
+namespace {
+
+struct PictureEntry {
+    std::int32_t id;
+    ResourceKind kind;
+    std::u16string_view name;
+    std::span<const std::uint8_t> (*bytes)();
+};
+
+// The names are those a saved form has always shown for these pictures.
+constexpr PictureEntry kPictures[] = {
+    {resid::LaunchButton, ResourceKind::Icon, u"launch-button", launchButtonIcon},
+    {resid::AboutIcon, ResourceKind::Icon, u"about_icon", aboutIcon},
+    {resid::LinkCursor, ResourceKind::Cursor, u"link_cursor", linkCursor},
+    {resid::CreditsLogo, ResourceKind::Bitmap, u"credits_logo", creditsLogo},
+};
+
+constexpr std::u16string_view kToolboxNames[] = {
+    u"toolbox_30000", u"toolbox_30001", u"toolbox_30002", u"toolbox_30003",
+    u"toolbox_30004", u"toolbox_30005", u"toolbox_30006", u"toolbox_30007",
+};
+static_assert(std::size(kToolboxNames) == LastToolboxBitmap - FirstToolboxBitmap + 1);
+
+} // namespace
+
+std::optional<PictureResource> pictureResource(std::int32_t id, ResourceKind kind) {
+    if (kind == ResourceKind::Bitmap && id >= FirstToolboxBitmap && id <= LastToolboxBitmap)
+        return PictureResource{kToolboxNames[id - FirstToolboxBitmap], toolboxBitmap(id)};
+    for (const PictureEntry& e : kPictures)
+        if (e.id == id && e.kind == kind) return PictureResource{e.name, e.bytes()};
+    return std::nullopt;
 }
 
 std::span<const std::uint8_t> launchButtonIcon() {

@@ -7,10 +7,12 @@
 // picture and the about window's icon are .ico files and the link pointer a .cur file, each
 // one 32 by 32 image of 16 colours; the credits logo is a 200 by 60 bitmap like the toolbox ones.
 
+#include "framework/host/objects.h"
 #include "framework/registry/class_table.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,6 +41,24 @@ std::vector<std::uint8_t> identifierResource(std::span<const ControlClassInfo> c
                                              std::string_view name);
 // The names, in the order of identifierResources.
 std::vector<std::string> identifierResourceNames(std::span<const ControlClassInfo> classes);
+
+// The numbers of the pictures the controls and the about window show, as they ask their host
+// for them (HostObjects::LoadResPicture); the toolbox pictures are bitmap resources too.
+namespace resid {
+inline constexpr std::int32_t LaunchButton = 101; // an icon
+inline constexpr std::int32_t AboutIcon = 102;    // an icon
+inline constexpr std::int32_t LinkCursor = 103;   // a cursor
+inline constexpr std::int32_t CreditsLogo = 104;  // a bitmap
+} // namespace resid
+
+// One picture resource as a host loads it: the bytes in the layout given above, and the name
+// the host's picture object carries to say where it came from.
+struct PictureResource {
+    std::u16string_view name;
+    std::span<const std::uint8_t> bytes;
+};
+// The picture resource of that number stored as that kind; nothing for any other pair.
+std::optional<PictureResource> pictureResource(std::int32_t id, ResourceKind);
 
 std::span<const std::uint8_t> launchButtonIcon();
 std::span<const std::uint8_t> linkCursor();

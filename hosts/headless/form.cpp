@@ -166,10 +166,15 @@ ErrorOr<void> HeadlessWindow::Hide() {
     return {};
 }
 
+HostObjects& HeadlessWindow::objects() {
+    return form_.objects();
+}
+
 // ---- the form -------------------------------------------------------------------------------
 
 HeadlessForm::HeadlessForm(RuntimeSettings settings)
-    : runtime_(std::move(settings), faults_, journal_), recordingShell_(faults_, journal_) {}
+    : runtime_(std::move(settings), faults_, journal_), recordingShell_(faults_, journal_),
+      objects_(faults_) {}
 
 HeadlessForm::~HeadlessForm() {
     // Every control hears that its container is going away while its site still answers; then
@@ -194,7 +199,7 @@ ErrorOr<Control*> HeadlessForm::site(std::u16string_view name, std::shared_ptr<C
     auto site = std::make_unique<HeadlessContainer>(*this, std::u16string(name));
     site->width_ = width;
     site->height_ = height;
-    TRY(control->setSite(Site{*site, runtime_, shellForControls()}));
+    TRY(control->setSite(Site{*site, runtime_, shellForControls(), objects_}));
     site->control_ = std::move(control);
     HeadlessContainer& placed = *site;
     byName_.emplace(placed.name(), &placed);
@@ -233,7 +238,7 @@ ErrorOr<Control*> HeadlessForm::add(std::u16string_view name, const ControlFacto
     auto site = std::make_unique<HeadlessContainer>(*this, std::u16string(name));
     site->width_ = designWidth;
     site->height_ = designHeight;
-    auto control = factory(Site{*site, runtime_, shellForControls()});
+    auto control = factory(Site{*site, runtime_, shellForControls(), objects_});
     if (control.isError()) return control.releaseError();
     site->control_ = control.releaseValue();
     HeadlessContainer& placed = *site;

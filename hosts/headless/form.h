@@ -5,6 +5,7 @@
 
 #include "framework/control.h"
 #include "hosts/headless/journal.h"
+#include "hosts/headless/objects.h"
 #include "hosts/headless/runtime.h"
 
 #include <functional>
@@ -443,6 +444,7 @@ public:
     ErrorOr<void> setIcon(PictureRef) override;
     ErrorOr<void> Show() override;
     ErrorOr<void> Hide() override;
+    HostObjects& objects() override;
 
     bool visible = false;
     std::u16string caption;
@@ -464,6 +466,8 @@ public:
 
     HeadlessRuntime& runtime() { return runtime_; }
     RecordingShell& shell() { return recordingShell_; }
+    // Makes every picture and font the controls and windows on the form ask for.
+    HeadlessObjects& objects() { return objects_; }
     // The shell the controls are given; the recording one unless replaced.
     Shell* shellInUse = nullptr;
     FaultPlan& faults() { return faults_; }
@@ -564,6 +568,7 @@ private:
     std::uint64_t timersMade_ = 0;
     HeadlessRuntime runtime_;
     RecordingShell recordingShell_;
+    HeadlessObjects objects_;
     std::vector<std::unique_ptr<HeadlessContainer>> sites_;
     // Names to containers, so that a form of many controls finds one without a search.
     std::unordered_map<std::u16string, HeadlessContainer*> byName_;

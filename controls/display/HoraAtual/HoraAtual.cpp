@@ -59,7 +59,8 @@ const ControlClass HoraAtual::Class{u"HoraAtual", kMembers, kEvents, kKeys, MinW
 HoraAtual::HoraAtual(Site site) : Control(site, Class) {}
 
 ErrorOr<void> HoraAtual::createConstituents() {
-    // Every clock gets a font object of its own: fonts are shared by reference.
+    // Every clock gets a font object of its own from the host: fonts are shared by reference.
+    FontRef arial = TRY(objects().NewFont({.name = u"Arial", .size = 9.75f}));
     LabelDesign label1{
         .name = u"Label1",
         .bounds = {0, 0, MinWidth, MinHeight},
@@ -70,7 +71,7 @@ ErrorOr<void> HoraAtual::createConstituents() {
         .autoSize = false,
         .backColor = syscolour::ButtonFace,
         .foreColor = syscolour::ButtonText,
-        .font = std::make_shared<tessivra::Font>(u"Arial", 9.75f, std::int16_t{400}),
+        .font = std::move(arial),
         .mousePointer = 0,
     };
     label1_ = TRY(container().addLabel(label1, &label1Events_));

@@ -25,9 +25,9 @@ ErrorOr<void> Sobre::createConstituents() {
                                    .backColor = 0x808080},
                                   nullptr));
     TRY(container().addPictureBox(credits::panel(120, 120), &picture1Events_));
-    TRY(credits::addTextLines(container()));
-    TRY(credits::addLogo(container(), 1920));
-    label1_ = TRY(credits::addWebAddress(container(), 3000, &label1Events_));
+    TRY(credits::addTextLines(container(), objects()));
+    TRY(credits::addLogo(container(), objects(), 1920));
+    label1_ = TRY(credits::addWebAddress(container(), objects(), 3000, &label1Events_));
     return {};
 }
 

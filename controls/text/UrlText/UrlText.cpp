@@ -15,22 +15,6 @@ constexpr TextFamily kFamily{
     .text1 = {.name = u"Text1", .bounds = {0, 0, 3495, 300}, .tabIndex = 0},
 };
 
-// The green check mark the button shows, one object for every button. Its size is that of the
-// icon's first image: an icon file starts with a six-byte header, and each directory entry then
-// starts with the width and the height, a 0 standing for 256.
-PictureRef launchButtonPicture() {
-    static const PictureRef picture = [] {
-        auto icon = launchButtonIcon();
-        std::int32_t width = 0, height = 0;
-        if (icon.size() >= 8) {
-            width = icon[6] != 0 ? icon[6] : 256;
-            height = icon[7] != 0 ? icon[7] : 256;
-        }
-        return std::make_shared<Picture>(u"launch-button", std::int16_t{3}, width, height);
-    }();
-    return picture;
-}
-
 // Lines are broken by a lone carriage return, as the message box expects.
 constexpr std::u16string_view kPrompt = u"O endereço está incorreto!\r"
                                         u"\r"
@@ -79,7 +63,9 @@ UrlText::~UrlText() {
 
 ErrorOr<void> UrlText::createConstituents() {
     TRY(WrappedText::createConstituents());
-    // Disabled until a key is released in a box that holds text.
+    // The button shows the green check mark of the library's resources. It is disabled until a
+    // key is released in a box that holds text.
+    PictureRef checkMark = TRY(objects().LoadResPicture(resid::LaunchButton, ResourceKind::Icon));
     const CommandButtonDesign design{
         .name = u"Command1",
         .bounds = {3480, 0, 495, 300},
@@ -87,7 +73,7 @@ ErrorOr<void> UrlText::createConstituents() {
         .tabStop = true,
         .enabled = false,
         .caption = {},
-        .picture = launchButtonPicture(),
+        .picture = std::move(checkMark),
     };
     command1_ = TRY(container().addCommandButton(design, &command1Events_));
     return {};
