@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 
 namespace tessivra::headless {
 
