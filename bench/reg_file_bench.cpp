@@ -1,7 +1,9 @@
 // Registry files: the time to read a .reg file and write the registry back, per byte read.
 // A file holding one key many levels deep must not cost more per byte than a shallow one (the
 // reader refuses depths the real registry does not allow rather than expanding them), and a
-// file of many keys costs the same per key at 1k and at 40k keys. Ratios are from one run.
+// file of many keys costs the same per key at 1k and at 40k keys; sections naming keys 512 levels
+// deep with 255-character names cost the same per byte read, and per byte written, as sections one
+// level deep. Ratios are from one run.
 
 #include "hosts/headless/registry.h"
 
@@ -34,6 +36,22 @@ std::string manyKeysFile(int keys) {
     for (int i = 0; i < keys; ++i) {
         text += "[HKEY_CURRENT_USER\\Software\\Tessivra\\k" + std::to_string(i) + "\\sub]\r\n";
         text += "\"v\"=\"" + std::to_string(i) + "\"\r\n";
+    }
+    return text;
+}
+
+// `sections` keys, each `levels` deep with names of the longest length the registry allows; the
+// first name differs from section to section so every section adds keys of its own.
+std::string longNamesFile(int levels, int sections) {
+    std::string text = "REGEDIT4\r\n\r\n";
+    const std::string name(255, 'n');
+    for (int s = 0; s < sections; ++s) {
+        std::string first = std::to_string(s);
+        first += std::string(255 - first.size(), 'n');
+        text += "[HKEY_CURRENT_USER\\" + first;
+        for (int i = 1; i < levels; ++i)
+            text += "\\" + name;
+        text += "]\r\n\"v\"=\"" + std::to_string(s) + "\"\r\n\r\n";
     }
     return text;
 }
@@ -74,6 +92,29 @@ void BM_RegFileRatios(benchmark::State& state) {
     state.counters["per_byte_40k_keys_over_1k"] = keysRatio;
 }
 BENCHMARK(BM_RegFileRatios)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Reading per byte read and writing per byte written, at one level and at 512.
+void BM_LongNamesDepthRatios(benchmark::State& state) {
+    const std::string shallow = longNamesFile(1, 4000), deep = longNamesFile(512, 2);
+    const auto perByte = [](const std::string& text, double& read, double& write) {
+        double start = cpuSeconds();
+        auto registry = HeadlessRegistry::fromRegFile(text);
+        read = (cpuSeconds() - start) / static_cast<double>(text.size());
+        start = cpuSeconds();
+        const std::string written = registry.value().toRegFile();
+        write = (cpuSeconds() - start) / static_cast<double>(written.size());
+    };
+    double shallowRead = 0, shallowWrite = 0, deepRead = 0, deepWrite = 0;
+    for (auto _ : state) {
+        perByte(shallow, shallowRead, shallowWrite);
+        perByte(deep, deepRead, deepWrite);
+    }
+    state.counters["read_ns_per_byte_1_level"] = shallowRead * 1e9;
+    state.counters["read_ns_per_byte_512_levels"] = deepRead * 1e9;
+    state.counters["read_per_byte_deep_over_shallow"] = deepRead / shallowRead;
+    state.counters["write_per_byte_deep_over_shallow"] = deepWrite / shallowWrite;
+}
+BENCHMARK(BM_LongNamesDepthRatios)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

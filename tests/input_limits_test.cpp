@@ -441,5 +441,38 @@ TEST(InputLimits, ARegistryFileMayNestKeysAsDeepAsTheRealRegistryAndNoDeeper) {
     EXPECT_TRUE(headless::HeadlessRegistry::fromRegFile(file(20000)).isError());
 }
 
+TEST(InputLimits, ManySectionsOfTheDeepestKeyWithTheLongestNamesReadAsOneKey) {
+    // Each section names the same key, 512 levels of 255-character names, in a spelling of its
+    // own; a key's first spelling stays and every section's value lands in that one key.
+    constexpr int kSections = 40;
+    const auto path = [](bool upper) {
+        std::string key = upper ? "HKEY_CURRENT_USER" : "hkey_current_user";
+        for (int level = 0; level < 512; ++level)
+            key += "\\" + std::string(254, upper ? 'K' : 'k') + static_cast<char>('a' + level % 26);
+        return key;
+    };
+    std::string text = "REGEDIT4\r\n\r\n";
+    for (int s = 0; s < kSections; ++s)
+        text += "[" + path(s % 2 == 1) + "]\r\n\"v" + std::to_string(s) + "\"=\"" +
+                std::to_string(s) + "\"\r\n\"Last\"=\"" + std::to_string(s) + "\"\r\n\r\n";
+    auto read = headless::HeadlessRegistry::fromRegFile(text);
+    ASSERT_OK(read);
+    const std::vector<std::string> keys = read.value().keys();
+    ASSERT_EQ(keys.size(), 512u);
+    // Hives are always written in their usual spelling; the names keep the first section's.
+    std::string expected = path(false).replace(0, 17, "HKEY_CURRENT_USER");
+    EXPECT_EQ(keys.back(), expected);
+    const auto values = read.value().values(path(true));
+    ASSERT_EQ(values.size(), static_cast<std::size_t>(kSections) + 1);
+    EXPECT_EQ(values.front(), (std::pair<std::string, std::string>{"Last", "39"}));
+    EXPECT_TRUE(read.value().values(keys[510]).empty());
+
+    const std::string written = read.value().toRegFile();
+    auto again = headless::HeadlessRegistry::fromRegFile(written);
+    ASSERT_OK(again);
+    EXPECT_TRUE(again.value() == read.value());
+    EXPECT_EQ(again.value().toRegFile(), written);
+}
+
 } // namespace
 } // namespace tessivra::testing

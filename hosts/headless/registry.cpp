@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 
 namespace tessivra::headless {
 
@@ -20,9 +19,10 @@ constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxKeyDepth = 512;
 constexpr std::size_t kMaxValueNameLength = 16383;
 
-constexpr std::array<std::string_view, 5> kHives{"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
-                                                 "HKEY_LOCAL_MACHINE", "HKEY_USERS",
-                                                 "HKEY_CURRENT_CONFIG"};
+// In the order their keys are written: by name without regard to case.
+constexpr std::array<std::string_view, 5> kHives{"HKEY_CLASSES_ROOT", "HKEY_CURRENT_CONFIG",
+                                                 "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+                                                 "HKEY_USERS"};
 
 unsigned char fold(char c) {
     const auto u = static_cast<unsigned char>(c);
@@ -66,9 +66,10 @@ bool hasControlCharacter(std::string_view text) {
     });
 }
 
-// The checked form of a key path: the hive in its usual spelling followed by the rest as given.
+// The checked form of a key path: which hive, and the names below it as given.
 struct KeyPath {
-    std::string full;
+    std::size_t hive = 0;
+    std::string_view rest;
     bool hiveOnly = false;
 };
 
@@ -78,9 +79,11 @@ ErrorOr<KeyPath> checkKey(std::string_view key) {
     const auto known = std::ranges::find_if(kHives, [&](auto h) { return sameName(h, hive); });
     if (known == kHives.end())
         return invalidKey(key, u"it does not start with a hive such as HKEY_CLASSES_ROOT");
-    KeyPath path{std::string(*known), first == std::string_view::npos};
+    KeyPath path{
+        static_cast<std::size_t>(known - kHives.begin()), {}, first == std::string_view::npos};
     if (path.hiveOnly) return path;
-    std::string_view rest = key.substr(first + 1);
+    path.rest = key.substr(first + 1);
+    std::string_view rest = path.rest;
     for (std::size_t depth = 1;; ++depth) {
         if (depth > kMaxKeyDepth) return invalidKey(key, u"a key is more than 512 levels deep");
         const std::size_t slash = rest.find('\\');
@@ -93,7 +96,6 @@ ErrorOr<KeyPath> checkKey(std::string_view key) {
         if (slash == std::string_view::npos) break;
         rest = rest.substr(slash + 1);
     }
-    path.full += key.substr(first);
     return path;
 }
 
@@ -122,11 +124,30 @@ void appendQuoted(std::string& out, std::string_view text) {
     out += '"';
 }
 
+// The next name of a checked path; `rest` moves past it and its backslash.
+std::string_view nextName(std::string_view& rest) {
+    const std::size_t slash = rest.find('\\');
+    const std::string_view name = rest.substr(0, slash);
+    rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+    return name;
+}
+
+// The key `rest` names below `node`, or null; `node` is a hive's node, const or not.
+template <typename N> N* lookUp(N* node, std::string_view rest) {
+    while (node && !rest.empty()) {
+        const auto it = node->subkeys.find(nextName(rest));
+        node = it == node->subkeys.end() ? nullptr : &it->second;
+    }
+    return node;
+}
+
+} // namespace
+
 // Reading .reg text -----------------------------------------------------------------------
 
-class RegReader {
+class HeadlessRegistry::Reader {
 public:
-    explicit RegReader(std::string_view text) : text_(text) {}
+    explicit Reader(std::string_view text) : text_(text) {}
 
     ErrorOr<HeadlessRegistry> read() {
         // Editors may save the file with a byte-order mark.
@@ -175,10 +196,11 @@ private:
         const std::string_view key = line.substr(1, line.size() - 2);
         ErrorOr<KeyPath> path = checkKey(key);
         if (path.isError()) return fail(path.error().description);
-        key_ = path.value().full;
         inHive_ = path.value().hiveOnly;
         inKey_ = true;
-        if (!inHive_) TRY(registry_.createKey(key_));
+        // The key is kept while its values are read, so that a value line costs its own
+        // length and not that of the key's path again.
+        if (!inHive_) key_ = TRY(registry_.create(key));
         return {};
     }
 
@@ -215,65 +237,72 @@ private:
         const std::string data = TRY(quotedString(rest));
         if (!rest.empty()) return fail(u"unexpected text after the value: " + quoted(rest));
         if (inHive_) return fail(u"a hive holds no values");
-        ErrorOr<void> set = registry_.setValue(key_, name, data);
-        if (set.isError()) return fail(set.error().description);
+        ErrorOr<void> checked = checkValue(name, data);
+        if (checked.isError()) return fail(checked.error().description);
+        key_->values.insert_or_assign(std::move(name), data);
         return {};
     }
 
     std::string_view text_;
     std::size_t lineNumber_ = 0;
     HeadlessRegistry registry_;
-    std::string key_;
+    Node* key_ = nullptr;
     bool inKey_ = false;
     bool inHive_ = false;
 };
 
-} // namespace
+namespace {
 
-bool HeadlessRegistry::PathLess::operator()(std::string_view a, std::string_view b) const {
-    const auto rank = [](char c) -> unsigned { return c == '\\' ? 0u : fold(c) + 1u; };
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [&](char x, char y) { return rank(x) < rank(y); });
+// Writes every key below `node` in order, each before its subkeys; `path` is the node's own
+// path and is left as it was found.
+template <typename Visit> void walkKeys(const auto& node, std::string& path, const Visit& visit) {
+    for (const auto& [name, subkey] : node.subkeys) {
+        const std::size_t length = path.size();
+        path += '\\';
+        path += name;
+        visit(std::string_view(path), subkey);
+        walkKeys(subkey, path, visit);
+        path.resize(length);
+    }
 }
+
+template <typename Visit> void walkAllKeys(const auto& hives, const Visit& visit) {
+    std::string path;
+    for (std::size_t h = 0; h < hives.size(); ++h) {
+        path = kHives[h];
+        walkKeys(hives[h], path, visit);
+    }
+}
+
+} // namespace
 
 bool HeadlessRegistry::NameLess::operator()(std::string_view a, std::string_view b) const {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                         [](char x, char y) { return fold(x) < fold(y); });
 }
 
-bool HeadlessRegistry::hasSubkeys(
-    std::map<std::string, KeyData, PathLess>::const_iterator it) const {
-    const auto next = std::next(it);
-    if (next == keys_.end()) return false;
-    const std::string& parent = it->first;
-    const std::string& candidate = next->first;
-    return candidate.size() > parent.size() && candidate[parent.size()] == '\\' &&
-           sameName(std::string_view(candidate).substr(0, parent.size()), parent);
+ErrorOr<const HeadlessRegistry::Node*> HeadlessRegistry::find(std::string_view key) const {
+    const KeyPath path = TRY(checkKey(key));
+    return lookUp(&hives_[path.hive], path.rest);
+}
+
+ErrorOr<HeadlessRegistry::Node*> HeadlessRegistry::create(std::string_view key) {
+    const KeyPath path = TRY(checkKey(key));
+    // A key that is there keeps its spelling, and a new subkey is filed under its parent, so
+    // one key never shows under two names.
+    Node* node = &hives_[path.hive];
+    for (std::string_view rest = path.rest; !rest.empty();) {
+        const std::string_view name = nextName(rest);
+        auto it = node->subkeys.find(name);
+        if (it == node->subkeys.end()) it = node->subkeys.emplace(std::string(name), Node{}).first;
+        node = &it->second;
+    }
+    return node;
 }
 
 ErrorOr<void> HeadlessRegistry::createKey(std::string_view key) {
-    TRY(canonicalKey(key, true));
+    TRY(create(key));
     return {};
-}
-
-ErrorOr<std::string> HeadlessRegistry::canonicalKey(std::string_view key, bool create) {
-    const KeyPath path = TRY(checkKey(key));
-    if (path.hiveOnly) return path.full;
-    // Every key above it exists too. A key that is there keeps its spelling, and a new subkey
-    // is filed under its parent's spelling, so one key never shows under two names.
-    const std::string_view full = path.full;
-    std::size_t slash = full.find('\\');
-    std::string spelled(full.substr(0, slash));
-    while (slash != std::string_view::npos) {
-        const std::size_t next = full.find('\\', slash + 1);
-        spelled += full.substr(slash, next - slash);
-        if (const auto it = keys_.find(spelled); it != keys_.end())
-            spelled = it->first;
-        else if (create)
-            keys_.emplace(spelled, KeyData{});
-        slash = next;
-    }
-    return spelled;
 }
 
 ErrorOr<void> HeadlessRegistry::setValue(std::string_view key, std::string_view name,
@@ -281,61 +310,69 @@ ErrorOr<void> HeadlessRegistry::setValue(std::string_view key, std::string_view 
     const KeyPath path = TRY(checkKey(key));
     if (path.hiveOnly) return hiveHoldsNoValue(key);
     TRY(checkValue(name, data));
-    const std::string spelled = TRY(canonicalKey(path.full, true));
-    auto& values = keys_.find(spelled)->second.values;
-    if (const auto it = values.find(name); it != values.end())
+    Node* node = TRY(create(key));
+    if (const auto it = node->values.find(name); it != node->values.end())
         it->second = data;
     else
-        values.emplace(name, data);
+        node->values.emplace(name, data);
     return {};
 }
 
 ErrorOr<void> HeadlessRegistry::deleteValue(std::string_view key, std::string_view name) {
     const KeyPath path = TRY(checkKey(key));
     if (path.hiveOnly) return {};
-    if (const auto it = keys_.find(path.full); it != keys_.end())
-        if (const auto v = it->second.values.find(name); v != it->second.values.end())
-            it->second.values.erase(v);
+    if (Node* node = lookUp(&hives_[path.hive], path.rest))
+        if (const auto v = node->values.find(name); v != node->values.end()) node->values.erase(v);
     return {};
 }
 
 ErrorOr<bool> HeadlessRegistry::deleteKeyIfEmpty(std::string_view key) {
     const KeyPath path = TRY(checkKey(key));
     if (path.hiveOnly) return false;
-    const auto it = keys_.find(path.full);
-    if (it == keys_.end() || !it->second.values.empty() || hasSubkeys(it)) return false;
-    keys_.erase(it);
-    return true;
+    Node* parent = &hives_[path.hive];
+    std::string_view rest = path.rest;
+    for (;;) {
+        const auto it = parent->subkeys.find(nextName(rest));
+        if (it == parent->subkeys.end()) return false;
+        if (!rest.empty()) {
+            parent = &it->second;
+            continue;
+        }
+        if (!it->second.values.empty() || !it->second.subkeys.empty()) return false;
+        parent->subkeys.erase(it);
+        return true;
+    }
 }
 
 ErrorOr<bool> HeadlessRegistry::keyExists(std::string_view key) {
-    const KeyPath path = TRY(checkKey(key));
-    return path.hiveOnly || keys_.contains(path.full);
+    return TRY(find(key)) != nullptr;
 }
 
 ErrorOr<std::optional<std::string>> HeadlessRegistry::readValue(std::string_view key,
                                                                 std::string_view name) {
-    const KeyPath path = TRY(checkKey(key));
     std::optional<std::string> found;
-    if (const auto it = keys_.find(path.full); it != keys_.end())
-        if (const auto v = it->second.values.find(name); v != it->second.values.end())
-            found = v->second;
+    if (const Node* node = TRY(find(key)))
+        if (const auto v = node->values.find(name); v != node->values.end()) found = v->second;
     return found;
+}
+
+bool HeadlessRegistry::empty() const {
+    return std::ranges::all_of(hives_, [](const Node& hive) { return hive.subkeys.empty(); });
 }
 
 std::vector<std::string> HeadlessRegistry::keys() const {
     std::vector<std::string> out;
-    out.reserve(keys_.size());
-    for (const auto& [key, data] : keys_)
-        out.push_back(key);
+    walkAllKeys(hives_, [&](std::string_view key, const Node&) { out.emplace_back(key); });
     return out;
 }
 
 std::vector<std::pair<std::string, std::string>>
 HeadlessRegistry::values(std::string_view key) const {
     std::vector<std::pair<std::string, std::string>> out;
-    if (const auto it = keys_.find(key); it != keys_.end())
-        out.assign(it->second.values.begin(), it->second.values.end());
+    // A path that could not name a key names none here; a hive's node holds no values.
+    const ErrorOr<const Node*> node = find(key);
+    if (!node.isError() && node.value())
+        out.assign(node.value()->values.begin(), node.value()->values.end());
     return out;
 }
 
@@ -345,12 +382,12 @@ std::string HeadlessRegistry::toRegFile() const {
     std::string out = "REGEDIT4";
     out += eol;
     out += eol;
-    for (const auto& [key, data] : keys_) {
+    walkAllKeys(hives_, [&](std::string_view key, const Node& node) {
         out += '[';
         out += key;
         out += ']';
         out += eol;
-        for (const auto& [name, value] : data.values) {
+        for (const auto& [name, value] : node.values) {
             if (name.empty())
                 out += '@';
             else
@@ -360,12 +397,12 @@ std::string HeadlessRegistry::toRegFile() const {
             out += eol;
         }
         out += eol;
-    }
+    });
     return out;
 }
 
 ErrorOr<HeadlessRegistry> HeadlessRegistry::fromRegFile(std::string_view text) {
-    return RegReader(text).read();
+    return Reader(text).read();
 }
 
 ErrorOr<void> HeadlessRegistry::save(const std::filesystem::path& file) const {

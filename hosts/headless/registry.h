@@ -8,6 +8,7 @@
 
 #include "framework/registry/registry_backend.h"
 
+#include <array>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -32,7 +33,7 @@ public:
     std::vector<std::string> keys() const;
     // The values of one key, default value first; nothing for a key that is not there.
     std::vector<std::pair<std::string, std::string>> values(std::string_view key) const;
-    bool empty() const { return keys_.empty(); }
+    bool empty() const;
 
     // The REGEDIT4 text of the whole registry: every key, parents first, with its values.
     std::string toRegFile() const;
@@ -45,31 +46,32 @@ public:
 
     // Same keys and values, with the same spellings.
     friend bool operator==(const HeadlessRegistry& a, const HeadlessRegistry& b) {
-        return a.keys_ == b.keys_;
+        return a.hives_ == b.hives_;
     }
 
 private:
-    // Case-insensitive, and a backslash below every other character, so that a key's subkeys
-    // follow it directly in the map.
-    struct PathLess {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
     struct NameLess {
         using is_transparent = void;
         bool operator()(std::string_view a, std::string_view b) const;
     };
-    struct KeyData {
+    // One key: its values and its subkeys, each filed under the spelling it was first given
+    // and found without regard to case. Walking a path costs one look-up per level, whatever
+    // the length of the path above it, and a parent comes before its subkeys when the tree is
+    // walked in order.
+    struct Node {
         std::map<std::string, std::string, NameLess> values;
-        friend bool operator==(const KeyData&, const KeyData&) = default;
+        std::map<std::string, Node, NameLess> subkeys;
+        friend bool operator==(const Node&, const Node&) = default;
     };
+    class Reader;
 
-    // The key as stored, its existing parts in their first spelling; with `create`, any missing
-    // part is added.
-    ErrorOr<std::string> canonicalKey(std::string_view key, bool create);
-    bool hasSubkeys(std::map<std::string, KeyData, PathLess>::const_iterator it) const;
+    // The key at `key`, or null when it or one above it is not there.
+    ErrorOr<const Node*> find(std::string_view key) const;
+    // The key at `key`, created with every missing key above it.
+    ErrorOr<Node*> create(std::string_view key);
 
-    std::map<std::string, KeyData, PathLess> keys_;
+    // One node a hive, in the order of the hives' names. The hives themselves are not keys.
+    std::array<Node, 5> hives_;
 };
 
 } // namespace tessivra::headless
