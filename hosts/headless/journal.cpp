@@ -1,5 +1,7 @@
 #include "hosts/headless/journal.h"
 
+#include "framework/host/utf8.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -33,24 +35,6 @@ std::string hexEscape(const char* prefix, unsigned value, int digits) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%s%0*X", prefix, digits, value);
     return buf;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // The code point of a valid UTF-8 sequence at the start of `s` and its length, or length 0.

@@ -537,7 +537,7 @@ struct Script::Commands {
         for (const auto& e : info->Class->events) {
             std::string params;
             for (const auto& p : e.params)
-                params += " " + toUtf8(p.name);
+                params.append(" ").append(toUtf8(p.name));
             s.print("event " + std::string(info->EventInterface.name) + " " + toUtf8(e.name) + " " +
                     std::to_string(e.id) + params);
         }
