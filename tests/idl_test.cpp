@@ -110,12 +110,6 @@ TEST(IdlTypeNames, EachMemberTypeHasItsAutomationSpelling) {
 
 // --- The generated description -------------------------------------------------------------
 
-std::string idOf(DispId id) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "id(0x%08x)", static_cast<std::uint32_t>(id));
-    return buf;
-}
-
 // The opening of an attribute list with the member's identifier, "[id(0x...)". Written into the
 // buffer directly: g++ 12 at -O3 misreads "[" + a string as an overlapping copy.
 std::string attributesOf(DispId id) {

@@ -453,8 +453,15 @@ TEST(InputLimits, ManySectionsOfTheDeepestKeyWithTheLongestNamesReadAsOneKey) {
     };
     std::string text = "REGEDIT4\r\n\r\n";
     for (int s = 0; s < kSections; ++s)
-        text += "[" + path(s % 2 == 1) + "]\r\n\"v" + std::to_string(s) + "\"=\"" +
-                std::to_string(s) + "\"\r\n\"Last\"=\"" + std::to_string(s) + "\"\r\n\r\n";
+        text.append("[")
+            .append(path(s % 2 == 1))
+            .append("]\r\n\"v")
+            .append(std::to_string(s))
+            .append("\"=\"")
+            .append(std::to_string(s))
+            .append("\"\r\n\"Last\"=\"")
+            .append(std::to_string(s))
+            .append("\"\r\n\r\n");
     auto read = headless::HeadlessRegistry::fromRegFile(text);
     ASSERT_OK(read);
     const std::vector<std::string> keys = read.value().keys();

@@ -121,7 +121,8 @@ std::u16string hexBytes(std::string_view bytes) {
 
 // The answer as the table writes it: the text, or "!" and the error code.
 template <typename T, typename Show> std::u16string shown(ErrorOr<T> result, Show show) {
-    if (result.isError()) return u"!" + fromUtf8(std::to_string(result.error().code));
+    if (result.isError())
+        return std::u16string(u"!").append(fromUtf8(std::to_string(result.error().code)));
     return show(result.releaseValue());
 }
 std::u16string asText(std::u16string s) {

@@ -202,7 +202,8 @@ std::vector<std::pair<std::string, std::string>> helpCommands(const std::string&
         if (line.starts_with("      ")) {
             if (rows.empty()) return {};
             auto& text = rows.back().second;
-            text += (text.empty() ? "" : " ") + line.substr(6);
+            if (!text.empty()) text += ' ';
+            text.append(line, 6);
         } else if (line.starts_with("  "))
             rows.emplace_back(line.substr(2), "");
     }
