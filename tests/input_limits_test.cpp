@@ -9,6 +9,7 @@
 #include "controls/text/TextoEmMaiusculo/TextoEmMaiusculo.h"
 #include "controls/text/UrlText/UrlText.h"
 #include "hosts/headless/registry.h"
+#include "tests/script_player.h"
 #include "tests/support.h"
 #include "tools/tessivra-run/script.h"
 
@@ -26,22 +27,6 @@ using namespace std::string_view_literals;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
-
-std::vector<std::string> play(const std::string& script) {
-    std::ostringstream out;
-    run::Script s(out);
-    std::istringstream in(script);
-    s.play(in);
-    std::vector<std::string> lines;
-    std::istringstream printed(out.str());
-    for (std::string line; std::getline(printed, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-bool has(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
 
 // ---- sizes, positions and fonts ------------------------------------------------------------
 

@@ -1,5 +1,6 @@
 // The command-line container: its word splitting and what a script prints.
 
+#include "tests/script_player.h"
 #include "tools/tessivra-run/script.h"
 
 #include <gtest/gtest.h>
@@ -12,21 +13,8 @@
 namespace tessivra::run {
 namespace {
 
-std::vector<std::string> play(const std::string& script) {
-    std::ostringstream out;
-    Script s(out);
-    std::istringstream in(script);
-    s.play(in);
-    std::vector<std::string> lines;
-    std::istringstream printed(out.str());
-    for (std::string line; std::getline(printed, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-bool has(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
+using testing::has;
+using testing::play;
 
 TEST(ScriptWords, QuotedStringsKeepSpacesAndTakeEscapesAndHashStartsAComment) {
     auto w = splitWords(R"(type t1 "a \"b\" \\ c\r\n\t" 0x1F # the rest "is" ignored)");
