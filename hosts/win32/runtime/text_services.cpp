@@ -2,8 +2,10 @@
 
 #include "framework/host/number_pattern.h"
 
-#include <oleauto.h>
+// windows.h first: the other system headers build on its types.
 #include <windows.h>
+
+#include <oleauto.h>
 
 #include <charconv>
 #include <cmath>
