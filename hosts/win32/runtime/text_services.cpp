@@ -39,10 +39,45 @@ constexpr ULONG kAmountShape = NUMPRS_LEADING_WHITE | NUMPRS_TRAILING_WHITE | NU
 
 enum class Read { Amount, NotANumber, TooLarge };
 
-// The whole text read as an amount in the locale, or why not.
-Read readAmount(std::u16string_view text, LCID lcid, DECIMAL& amount) {
-    if (text.empty()) return Read::NotANumber;
+// Grouping separators stand between groups of three integer digits, as the layout writes them:
+// "1,234,567" is an amount, "1,2,3" is not, though the automation parser would take it as 123.
+bool groupedByThrees(std::wstring_view text, std::wstring_view decimalSymbol,
+                     std::wstring_view groupSymbol) {
+    if (groupSymbol.empty()) return true;
+    const std::size_t point = decimalSymbol.empty() ? text.npos : text.find(decimalSymbol);
+    const std::wstring_view integer = text.substr(0, point);
+    if (integer.find(groupSymbol) == integer.npos) return true;
+    std::size_t run = 0;
+    bool grouped = false;
+    for (std::size_t i = 0; i < integer.size();) {
+        if (integer.substr(i, groupSymbol.size()) == groupSymbol) {
+            if (run == 0 || run > 3 || (grouped && run != 3)) return false;
+            grouped = true;
+            run = 0;
+            i += groupSymbol.size();
+        } else {
+            if (integer[i] >= L'0' && integer[i] <= L'9') ++run;
+            ++i;
+        }
+    }
+    return run == 3;
+}
+
+// The whole text read as an amount in the locale, or why not. Decimal digits of any script
+// count as their values (FoldString), as a user may type them.
+Read readAmount(std::u16string_view text, LCID lcid, std::wstring_view decimalSymbol,
+                std::wstring_view groupSymbol, DECIMAL& amount) {
+    if (text.empty() || text.size() > static_cast<std::size_t>(INT32_MAX) / 2)
+        return Read::NotANumber;
     std::wstring source(text.begin(), text.end()); // the parser wants a terminated string
+    const auto length = static_cast<int>(source.size());
+    if (source.find_first_not_of(L" \t0123456789+-.,") != std::wstring::npos) {
+        // Folding digits keeps the length: one code unit for one.
+        std::wstring folded(source.size(), L'\0');
+        if (FoldStringW(MAP_FOLDDIGITS, source.c_str(), length, folded.data(), length) == length)
+            source = std::move(folded);
+    }
+    if (!groupedByThrees(source, decimalSymbol, groupSymbol)) return Read::NotANumber;
     std::vector<BYTE> digits(text.size() + 1);
     NUMPARSE parse{};
     parse.cDig = static_cast<INT>(digits.size());
@@ -50,7 +85,7 @@ Read readAmount(std::u16string_view text, LCID lcid, DECIMAL& amount) {
     if (FAILED(VarParseNumFromStr(source.data(), lcid, 0, &parse, digits.data())))
         return Read::NotANumber;
     // Only a prefix read ("12abc", "12/03/2024"): not an amount.
-    if (parse.cchUsed != static_cast<INT>(text.size())) return Read::NotANumber;
+    if (parse.cchUsed != length) return Read::NotANumber;
     VARIANT value;
     VariantInit(&value);
     const HRESULT hr = VarNumFromParseNum(&parse, digits.data(), VTBIT_DECIMAL, &value);
@@ -122,6 +157,9 @@ Win32TextServices::Win32TextServices(TextSettings settings) : settings_(std::mov
     lcid_ = LocaleNameToLCID(wide(settings_.locale), 0);
     if (lcid_ == 0)
         throw std::runtime_error("no locale identifier for " + narrow(settings_.locale));
+    decimalSymbol_ = localeSymbol(settings_.locale, LOCALE_SDECIMAL);
+    groupSymbol_ = localeSymbol(settings_.locale, LOCALE_STHOUSAND);
+    if (decimalSymbol_.empty()) decimalSymbol_ = L".";
     CPINFO info{};
     if (!GetCPInfo(settings_.codePage, &info) || info.MaxCharSize != 1)
         throw std::runtime_error("not a single-byte code page: " +
@@ -191,7 +229,7 @@ ErrorOr<std::u16string> Win32TextServices::Format(const Value& expression,
     DECIMAL amount{};
     switch (expression.type()) {
     case ValueType::String:
-        switch (readAmount(expression.string(), lcid_, amount)) {
+        switch (readAmount(expression.string(), lcid_, decimalSymbol_, groupSymbol_, amount)) {
         case Read::Amount:
             break;
         case Read::NotANumber:
@@ -222,7 +260,8 @@ ErrorOr<std::u16string> Win32TextServices::Format(const Value& expression,
             std::to_chars(buffer, buffer + sizeof buffer, single, std::chars_format::fixed);
         if (error != std::errc()) return Error::overflow();
         const std::u16string text(buffer, end);
-        if (readAmount(text, LOCALE_INVARIANT, amount) != Read::Amount) return Error::overflow();
+        if (readAmount(text, LOCALE_INVARIANT, L".", L",", amount) != Read::Amount)
+            return Error::overflow();
         break;
     }
     default:
@@ -246,9 +285,8 @@ ErrorOr<std::u16string> Win32TextServices::Format(const Value& expression,
         integerDigits < static_cast<std::size_t>(places.minInteger) && places.minInteger > 1;
     if (padded) digits.insert(0, L"1" + std::wstring(places.minInteger - integerDigits, L'0'));
 
-    std::wstring decimalSymbol = localeSymbol(settings_.locale, LOCALE_SDECIMAL);
-    std::wstring groupSymbol = localeSymbol(settings_.locale, LOCALE_STHOUSAND);
-    if (decimalSymbol.empty()) decimalSymbol = L".";
+    std::wstring& decimalSymbol = decimalSymbol_;
+    std::wstring& groupSymbol = groupSymbol_;
     NUMBERFMTW layout{};
     layout.NumDigits = static_cast<UINT>(places.maxFraction);
     layout.LeadingZero = places.minInteger > 0 ? 1 : 0;
@@ -280,6 +318,8 @@ ErrorOr<std::u16string> Win32TextServices::Format(const Value& expression,
             text.resize(text.size() - decimalSymbol.size());
     }
     if (places.pointAlways) text += decimalSymbol;
+    // An amount that rounds to zero with no required place still shows its zero.
+    if (text.find_first_of(L"0123456789") == std::wstring::npos) text.insert(0, L"0");
 
     std::u16string out;
     const bool nonZero = text.find_first_of(L"123456789") != std::wstring::npos;

@@ -71,6 +71,8 @@ private:
 
     TextSettings settings_;
     std::uint32_t lcid_ = 0; // for the automation parser, which takes no locale name
+    // The locale's decimal symbol and grouping separator, as the number layout takes them.
+    std::wstring decimalSymbol_, groupSymbol_;
     std::array<char16_t, 256> byteToChar_{};
     std::array<bool, 256> byteDefined_{};
     static constexpr std::uint16_t NoByte = 0xFFFF;
