@@ -208,8 +208,7 @@ void normalise(std::map<std::string, std::vector<std::string>>& ours,
 }
 
 std::vector<std::string> describeFile(const char* path, bool& loaded) {
-    const std::string narrow = path;
-    const std::wstring wide(narrow.begin(), narrow.end());
+    const std::wstring wide = typelib::pathArgument(path);
     ITypeLib* library = nullptr;
     const HRESULT hr = LoadTypeLibEx(wide.c_str(), REGKIND_NONE, &library);
     if (FAILED(hr)) {

@@ -26,10 +26,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: tessivra-typelib OUTPUT.tlb | --idl OUTPUT.idl\n");
         return 2;
     }
-    const std::string path8 = argv[1];
-    const std::wstring path(path8.begin(), path8.end());
-    // A library written over an older one would keep nothing of it, but a half-written file
-    // must not look like a finished one.
+    const std::wstring path = typelib::pathArgument(argv[1]);
+    if (path.empty()) {
+        std::fprintf(stderr, "tessivra-typelib: no output file given\n");
+        return 2;
+    }
+    // An older library goes first, so that a failed run leaves no file the build could take
+    // for this one.
     DeleteFileW(path.c_str());
     if (FAILED(CoInitialize(nullptr))) return 1;
     std::string failed;

@@ -22,6 +22,9 @@ namespace tessivra::typelib {
 // for the platform it runs on, whatever platform it is told).
 inline constexpr SYSKIND kSystem = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
 
+// A path as the command line gave it, in the ANSI code page.
+std::wstring pathArgument(const char* argument);
+
 // Writes the type library of `classes` to `path` (a classes' row without its control is left
 // out, as the interface description leaves it out). Returns the first failing call's status
 // and names it in `failed`.

@@ -261,6 +261,15 @@ TYPEKIND typeKind(TypeKind k) {
 
 } // namespace
 
+std::wstring pathArgument(const char* argument) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, argument, -1, nullptr, 0);
+    if (n <= 1) return {};
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, argument, -1, out.data(), n);
+    out.resize(static_cast<std::size_t>(n - 1));
+    return out;
+}
+
 HRESULT writeTypeLibrary(const std::wstring& path, std::span<const ControlClassInfo> classes,
                          std::string& failed) {
     const LibraryInfo& lib = Library;
