@@ -28,14 +28,18 @@ fi
 # Emscripten's optimiser loads Debian's acorn from here.
 export NODE_PATH=/usr/share/nodejs
 
-# The pictures' generator runs on this machine, so it is built for this machine.
+# The pictures' generator runs on this machine, so it is built for this machine (again only when
+# its source changed, so that the generated pictures are not rebuilt on every run).
 mkdir -p "$build_dir"
-g++ -std=c++20 -O1 -o "$build_dir/tessivra-resgen" "$root/resources/generator/resgen.cpp"
+resgen_source="$root/resources/generator/resgen.cpp"
+if [ ! "$build_dir/tessivra-resgen" -nt "$resgen_source" ]; then
+    g++ -std=c++20 -O1 -o "$build_dir/tessivra-resgen" "$resgen_source"
+fi
 
-emcmake cmake -S "$root" -B "$build_dir/wasm" -DCMAKE_BUILD_TYPE=Release -DTESSIVRA_WEB=ON \
+emcmake cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DTESSIVRA_WEB=ON \
     -DTESSIVRA_RESGEN="$build_dir/tessivra-resgen" >/dev/null
-cmake --build "$build_dir/wasm" --target tessivra_web_tests -- -j2
-tests="$build_dir/wasm/hosts/web/tests"
+cmake --build "$build_dir" --target tessivra_web_tests -- -j2
+tests="$build_dir/hosts/web/tests"
 
 # Reads the last closing line of a run's output; fails on a missing line or any failure.
 closing() {
@@ -58,7 +62,7 @@ node "$tests/tessivra_web_tests.js" >"$tests/node.log" 2>&1 || true
 closing "Node" "$tests/node.log" || status=1
 
 timeout 600 chromium --headless --no-sandbox --disable-gpu --allow-file-access-from-files \
-    --virtual-time-budget=3000 --dump-dom "file://$tests/tessivra_web_tests.html" \
+    --virtual-time-budget=30000 --dump-dom "file://$tests/tessivra_web_tests.html" \
     >"$tests/chromium.html" 2>"$tests/chromium.err" || true
 closing "Chromium" "$tests/chromium.html" || status=1
 

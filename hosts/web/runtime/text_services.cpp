@@ -2,6 +2,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -9,12 +10,13 @@
 // The page's side. Texts cross as UTF-16 code units in the module's memory, so lone surrogates
 // survive both ways. A call that yields text writes it into the caller's buffer when it fits and
 // returns its length; a longer one is kept for tv_take_last. Intl objects are built once for
-// each locale and set of options and kept. A call the browser refuses (an unknown locale, more
-// places than Intl allows) answers -1 instead of throwing into the module.
+// each locale and set of options and kept. Option and result names are quoted so that a
+// minifier that renames properties leaves them alone. A call the browser refuses (an unknown
+// locale, more places than Intl allows) answers -1 instead of throwing into the module.
 
 // clang-format off
 EM_JS(void, tv_install, (), {
-    if (Module.tessivraText) return;
+    if (Module["tessivraText"]) return;
     var W = {
         last: "",
         intl: new Map(),
@@ -42,11 +44,11 @@ EM_JS(void, tv_install, (), {
             return o;
         }
     };
-    Module.tessivraText = W;
+    Module["tessivraText"] = W;
 });
 
 EM_JS(void, tv_take_last, (char16_t* out), {
-    var W = Module.tessivraText;
+    var W = Module["tessivraText"];
     var h = out >> 1;
     for (var i = 0; i < W.last.length; ++i) HEAPU16[h + i] = W.last.charCodeAt(i);
     W.last = "";
@@ -66,21 +68,21 @@ EM_JS(int, tv_locale_known, (const char* locale), {
 EM_JS(int, tv_code_page, (const char* label, char16_t* table), {
     var d;
     try {
-        d = new TextDecoder(UTF8ToString(label), {fatal: true});
+        d = new TextDecoder(UTF8ToString(label), {"fatal": true});
     } catch (e) {
         return 0;
     }
-    if (!/^(ibm866|iso-8859-[0-9]+|koi8-[ru]|macintosh|windows-[0-9]+|x-mac-cyrillic)$/.test(d.encoding))
+    if (!/^(ibm866|iso-8859-[0-9]+|koi8-[ru]|macintosh|windows-[0-9]+|x-mac-cyrillic)$/.test(d["encoding"]))
         return 0;
     // Each byte goes through a fresh decoder in streaming mode: Node's TextDecoder (since
     // 20.18.3) takes a Latin-1 shortcut for windows-1252 that gives 0x80-0x9F as C1 controls,
     // and only a streaming decode takes its full converter, which gives them as the web does.
-    var label = d.encoding;
+    var label = d["encoding"];
     var h = table >> 1;
     for (var b = 0; b < 256; ++b) {
         var c = 0xFFFF;
         try {
-            var s = new TextDecoder(label, {fatal: true}).decode(new Uint8Array([b]), {stream: true});
+            var s = new TextDecoder(label, {"fatal": true}).decode(new Uint8Array([b]), {"stream": true});
             if (s.length === 1) c = s.charCodeAt(0);
         } catch (e) {
         }
@@ -91,7 +93,7 @@ EM_JS(int, tv_code_page, (const char* label, char16_t* table), {
 
 EM_JS(int, tv_case, (const char16_t* text, int length, int upper, const char* locale,
                      char16_t* out, int cap), {
-    var W = Module.tessivraText;
+    var W = Module["tessivraText"];
     try {
         var s = W.read(text, length);
         var tag = UTF8ToString(locale);
@@ -103,14 +105,14 @@ EM_JS(int, tv_case, (const char16_t* text, int length, int upper, const char* lo
 
 // The decimal symbol (which 0) or the grouping separator (which 1) Intl writes for the locale.
 EM_JS(int, tv_number_symbol, (const char* locale, int which, char16_t* out, int cap), {
-    var W = Module.tessivraText;
+    var W = Module["tessivraText"];
     try {
         var f = new Intl.NumberFormat(UTF8ToString(locale),
-                                      {useGrouping: true, minimumFractionDigits: 1});
+                                      {"useGrouping": true, "minimumFractionDigits": 1});
         var parts = f.formatToParts(1234567.5);
         var want = which ? "group" : "decimal";
         for (var i = 0; i < parts.length; ++i)
-            if (parts[i].type === want) return W.give(parts[i].value, out, cap);
+            if (parts[i]["type"] === want) return W.give(parts[i]["value"], out, cap);
         return W.give("", out, cap);
     } catch (e) {
         return -1;
@@ -120,9 +122,9 @@ EM_JS(int, tv_number_symbol, (const char* locale, int which, char16_t* out, int 
 // Whether Intl takes a decimal string exactly and rounds its halves away from zero.
 EM_JS(int, tv_intl_rounds, (), {
     try {
-        var f = new Intl.NumberFormat("en-US", {minimumFractionDigits: 2, maximumFractionDigits: 2,
-                                                roundingMode: "halfExpand", useGrouping: false});
-        return f.resolvedOptions().roundingMode === "halfExpand" &&
+        var f = new Intl.NumberFormat("en-US", {"minimumFractionDigits": 2, "maximumFractionDigits": 2,
+                                                "roundingMode": "halfExpand", "useGrouping": false});
+        return f.resolvedOptions()["roundingMode"] === "halfExpand" &&
                f.format("1.005") === "1.01" && f.format("12345678901234567890.125") ===
                "12345678901234567890.13" ? 1 : 0;
     } catch (e) {
@@ -132,16 +134,16 @@ EM_JS(int, tv_intl_rounds, (), {
 
 EM_JS(int, tv_format, (const char* locale, const char* decimal, int minFraction, int maxFraction,
                        char16_t* out, int cap), {
-    var W = Module.tessivraText;
+    var W = Module["tessivraText"];
     try {
         var tag = UTF8ToString(locale);
         var f = W.kept("n|" + tag + "|" + minFraction + "|" + maxFraction,
                        function() {
             return new Intl.NumberFormat(tag, {
-                useGrouping: false,
-                minimumFractionDigits: minFraction,
-                maximumFractionDigits: maxFraction,
-                roundingMode: "halfExpand"
+                "useGrouping": false,
+                "minimumFractionDigits": minFraction,
+                "maximumFractionDigits": maxFraction,
+                "roundingMode": "halfExpand"
             });
         });
         return W.give(f.format(UTF8ToString(decimal)), out, cap);
@@ -151,16 +153,16 @@ EM_JS(int, tv_format, (const char* locale, const char* decimal, int minFraction,
 });
 
 EM_JS(int, tv_time, (const char* locale, double milliseconds, char16_t* out, int cap), {
-    var W = Module.tessivraText;
+    var W = Module["tessivraText"];
     try {
         var tag = UTF8ToString(locale);
         var f = W.kept("t|" + tag, function() {
             try {
-                return new Intl.DateTimeFormat(tag, {timeStyle: "medium", timeZone: "UTC"});
+                return new Intl.DateTimeFormat(tag, {"timeStyle": "medium", "timeZone": "UTC"});
             } catch (e) {
                 // An engine without timeStyle: the medium style's fields.
-                return new Intl.DateTimeFormat(tag, {hour: "numeric", minute: "2-digit",
-                                                     second: "2-digit", timeZone: "UTC"});
+                return new Intl.DateTimeFormat(tag, {"hour": "numeric", "minute": "2-digit",
+                                                     "second": "2-digit", "timeZone": "UTC"});
             }
         });
         return W.give(f.format(milliseconds), out, cap);
@@ -194,6 +196,8 @@ Error badSetting(const std::string& what) {
 
 ErrorOr<std::unique_ptr<WebTextServices>> WebTextServices::create(TextSettings settings) {
     tv_install();
+    // An ICU-style name ("pt_BR") is taken as the tag it stands for.
+    std::replace(settings.locale.begin(), settings.locale.end(), '_', '-');
     if (!tv_locale_known(settings.locale.c_str()))
         return badSetting("unknown locale " + settings.locale);
     std::unique_ptr<WebTextServices> services(new WebTextServices(std::move(settings)));

@@ -44,12 +44,17 @@ TEST(WebRuntimeSettings, UnknownLocaleOrCodePageIsRefusedByName) {
     auto latin1 = make("en-US", "latin1");
     ASSERT_TRUE(latin1);
     EXPECT_EQ(toUtf8(latin1->Chr(128).value()), "€");
-    // Every byte of windows-1252 from 0x80 to 0x9F that stands for a printable character.
+    // Windows-1252's bytes 0x80 to 0x9F stand for printable characters, not the C1 controls a
+    // Latin-1 shortcut would give.
     auto windows = make("en-US", "windows-1252");
     ASSERT_TRUE(windows);
     EXPECT_EQ(toUtf8(windows->Chr(0x92).value()), "’");
     EXPECT_EQ(toUtf8(windows->Chr(0x9F).value()), "Ÿ");
     EXPECT_EQ(windows->Asc(u"™").value(), 0x99);
+    // An ICU-style locale name is taken as the tag it stands for.
+    auto underscore = make("pt_BR");
+    ASSERT_TRUE(underscore);
+    EXPECT_EQ(toUtf8(underscore->numberSymbols().decimal), ",");
 }
 
 TEST(WebRuntimeSettings, LocaleSymbolsComeFromIntl) {
