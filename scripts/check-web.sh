@@ -66,4 +66,24 @@ timeout 600 chromium --headless --no-sandbox --disable-gpu --allow-file-access-f
     >"$tests/chromium.html" 2>"$tests/chromium.err" || true
 closing "Chromium" "$tests/chromium.html" || status=1
 
+# The size budget: everything a page loads for the eight elements (their WebAssembly and
+# script), gzipped, against 300 KB. Measured once the elements are part of the build.
+elements="$build_dir/hosts/web/elements"
+if [ -f "$elements/Makefile" ]; then
+    cmake --build "$elements" -- -j2 >/dev/null
+    mapfile -t shipped < <(find "$elements" -maxdepth 1 -type f \( -name '*.wasm' -o -name '*.js' \
+                           -o -name '*.mjs' \) | sort)
+    if [ ${#shipped[@]} -eq 0 ]; then
+        echo "check-web: the elements built no WebAssembly or script to measure" >&2
+        status=1
+    else
+        bytes=0
+        for f in "${shipped[@]}"; do
+            bytes=$((bytes + $(gzip -9 -c "$f" | wc -c)))
+        done
+        echo "check-web: the eight elements: $(((bytes + 1023) / 1024)) KB of WebAssembly and" \
+             "script gzipped (${#shipped[@]} files; budget 300 KB)"
+    fi
+fi
+
 exit $status
