@@ -233,6 +233,7 @@ ErrorOr<void> WebContainer::PopupMenu(const Value& menu, const Value& flags, con
                                       const Value& y, const Value& defaultMenu) {
     // A page has no pop-up menu of a container's own; the request is reported as asked.
     if (!menu.isObject()) return Error::typeMismatch();
+    page_.popups.push_back({menu, flags, x, y, defaultMenu});
     page_.note("popup " + toUtf8(name_) + " " + formatValue(menu) + " " + formatValue(flags) + " " +
                formatValue(x) + " " + formatValue(y) + " " + formatValue(defaultMenu));
     return {};
@@ -306,6 +307,7 @@ ErrorOr<std::int32_t> WebShell::ShellExecuteA(std::int32_t hwnd, std::string_vie
     page_.note("shell " + std::to_string(hwnd) + " " + quoteBytes(operation) + " " +
                quoteBytes(file) + " " + quoteBytes(parameters) + " " + quoteBytes(directory) + " " +
                std::to_string(showCommand));
+    if (receive) return receive(hwnd, operation, file, parameters, directory, showCommand);
     // The address arrives in the code page; the browser takes it as text.
     std::u16string address;
     for (char c : file) {
@@ -346,7 +348,7 @@ WebPage::~WebPage() {
         val::global("window").call<void>("clearInterval", handle);
     intervals_.clear();
     for (auto& s : sites_)
-        s->element().call<void>("remove");
+        if (s->ownsElement) s->element().call<void>("remove");
 }
 
 ErrorOr<Control*> WebPage::add(std::u16string_view name, const ControlFactory& factory,
@@ -356,13 +358,15 @@ ErrorOr<Control*> WebPage::add(std::u16string_view name, const ControlFactory& f
                      u"A control named " + std::u16string(name) + u" is already on the form"};
     TRY(checkSize(designWidth));
     TRY(checkSize(designHeight));
-    if (element.isUndefined()) {
+    const bool made = element.isUndefined();
+    if (made) {
         element = val::global("document").call<val>("createElement", val("div"));
         root_.call<void>("appendChild", element);
     }
     element.set("className", val("tessivra-control"));
     element["dataset"].set("control", jsString(name));
     auto site = std::make_unique<WebContainer>(*this, std::u16string(name), element);
+    site->ownsElement = made;
     TRY(site->resizeTo(designWidth, designHeight));
     auto control = factory(Site{*site, runtime_, shell_, objects_});
     if (control.isError()) return control.releaseError();
@@ -384,6 +388,8 @@ void WebPage::remove(std::u16string_view name) {
     site->destroyConstituents();
     site->control_.reset();
     byName_.erase(std::u16string(name));
+    // An element the page made goes with the control; one it was given stays its owner's.
+    if (site->ownsElement) site->element().call<void>("remove");
     std::erase_if(sites_, [&](const auto& s) { return s.get() == site; });
 }
 

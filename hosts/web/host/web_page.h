@@ -410,6 +410,8 @@ public:
     Twips width() const { return width_; }
     Twips height() const { return height_; }
     std::vector<std::u16string> notices;
+    // Whether the page made the element (and removes it with the control).
+    bool ownsElement = false;
 
 private:
     friend class WebPage;
@@ -505,8 +507,13 @@ public:
                                         std::string_view file, std::string_view parameters,
                                         std::string_view directory,
                                         std::int32_t showCommand) override;
-    // Answers in place of window.open, for tests; null opens for real.
+    // Answers in place of window.open, after the checks: the address as UTF-8.
     std::function<std::int32_t(const std::string& address)> open;
+    // Takes every request in place of the browser, before any check: a test's shell.
+    std::function<std::int32_t(std::int32_t hwnd, std::string_view operation, std::string_view file,
+                               std::string_view parameters, std::string_view directory,
+                               std::int32_t showCommand)>
+        receive;
 
 private:
     WebPage& page_;
@@ -537,6 +544,10 @@ public:
     // One line for every effect a form observes ("event t1 KeyPress KeyAscii=97", "focus
     // t1.Text1"...), when someone listens.
     std::function<void(const std::string&)> onLine;
+    struct PopupRecord {
+        Value menu, flags, x, y, defaultMenu;
+    };
+    std::vector<PopupRecord> popups;
     void note(const std::string& line) {
         if (onLine) onLine(line);
     }
