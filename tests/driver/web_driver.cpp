@@ -227,13 +227,18 @@ public:
             if (!k) return noSuch(c);
             if (auto* t = dynamic_cast<WebTextBox*>(k)) {
                 if (!t->enabled()) return {};
-                TRY(dispatch(t->element(), mouseEvent("mousedown", t->element(), 1, 0, 0, 0)));
+                TRY(dispatch(t->element(), mouseEvent("pointerdown", t->element(), 1, 0, 0, 0)));
                 // The browser focuses the box between the press and the release.
                 if (page_->focused() != t) TRY(page_->moveFocus(t));
-                TRY(dispatch(t->element(), mouseEvent("mouseup", t->element(), 1, 0, 0, 0)));
+                TRY(dispatch(t->element(), mouseEvent("pointerup", t->element(), 1, 0, 0, 0)));
                 return dispatch(t->element(), mouseEvent("click", t->element(), 1, 0, 0, 0));
             }
-            if (dynamic_cast<WebCommandButton*>(k) || dynamic_cast<WebLabel*>(k))
+            if (dynamic_cast<WebLabel*>(k)) {
+                TRY(dispatch(k->element(), mouseEvent("pointerdown", k->element(), 1, 0, 0, 0)));
+                TRY(dispatch(k->element(), mouseEvent("pointerup", k->element(), 1, 0, 0, 0)));
+                return dispatch(k->element(), mouseEvent("click", k->element(), 1, 0, 0, 0));
+            }
+            if (dynamic_cast<WebCommandButton*>(k))
                 return dispatch(k->element(), mouseEvent("click", k->element(), 1, 0, 0, 0));
             return Error::invalidProcedureCall();
         });
@@ -247,8 +252,7 @@ public:
             if (t && !t->enabled()) return {};
             TRY(click(c, p));
             TRY(dispatch(k->element(), mouseEvent("dblclick", k->element(), 1, 0, 0, 0)));
-            if (t) TRY(dispatch(k->element(), mouseEvent("mouseup", k->element(), 1, 0, 0, 0)));
-            return {};
+            return dispatch(k->element(), mouseEvent("pointerup", k->element(), 1, 0, 0, 0));
         });
     }
     ErrorOr<void> mouse(std::u16string_view c, std::u16string_view p, int action,
@@ -258,7 +262,7 @@ public:
             if (!k) return noSuch(p.empty() ? c : p);
             TRY(checkPosition(x));
             TRY(checkPosition(y));
-            static const char* types[] = {"mousedown", "mousemove", "mouseup"};
+            static const char* types[] = {"pointerdown", "pointermove", "pointerup"};
             return dispatch(k->element(), mouseEvent(types[std::clamp(action, 0, 2)], k->element(),
                                                      button, shift, x, y));
         });
@@ -465,7 +469,10 @@ private:
         init.set("ctrlKey", (shift & 2) != 0);
         init.set("altKey", (shift & 4) != 0);
         init.set("detail", std::string_view(type) == "dblclick" ? 2 : 1);
-        return val::global("MouseEvent").new_(val(type), init);
+        // Presses, moves and releases are pointer events, which keep fractions of a pixel.
+        const bool pointer = std::string_view(type).starts_with("pointer");
+        if (pointer) init.set("pointerType", "mouse");
+        return val::global(pointer ? "PointerEvent" : "MouseEvent").new_(val(type), init);
     }
 
     // A key goes down on the focused element and comes up on whatever holds the focus then.

@@ -1,6 +1,7 @@
 #include "hosts/web/host/web_page.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tessivra::web {
 
@@ -39,12 +40,16 @@ std::int16_t buttonOf(const val& e) {
     }
 }
 
-// A mouse event's place in the element, in twips.
+// A pointer event's place in the element, in twips: pointer events carry fractions of a pixel.
+// Rounded to a sixteenth of a twip, so that the float noise of the pixel round trip goes.
+float toTwips(double pixels) {
+    return static_cast<float>(std::round(pixels * kTwipsPerPixel * 16.0) / 16.0);
+}
 float xOf(const val& e) {
-    return static_cast<float>(e["offsetX"].as<double>()) * kTwipsPerPixel;
+    return toTwips(e["offsetX"].as<double>());
 }
 float yOf(const val& e) {
-    return static_cast<float>(e["offsetY"].as<double>()) * kTwipsPerPixel;
+    return toTwips(e["offsetY"].as<double>());
 }
 
 template <typename Events>
@@ -53,8 +58,8 @@ ErrorOr<void> deliverMouse(const SinkRef<Events>& sink, const std::string& type,
     if (!events) return {};
     std::int16_t button = buttonOf(e), shift = shiftOf(e);
     float x = xOf(e), y = yOf(e);
-    if (type == "mousedown") return events->MouseDown(button, shift, x, y);
-    if (type == "mouseup") return events->MouseUp(button, shift, x, y);
+    if (type == "pointerdown") return events->MouseDown(button, shift, x, y);
+    if (type == "pointerup") return events->MouseUp(button, shift, x, y);
     button = static_cast<std::int16_t>(e["buttons"].as<int>() & 7);
     return events->MouseMove(button, shift, x, y);
 }
@@ -108,7 +113,7 @@ WebTextBox::WebTextBox(WebSurface& owner, const TextBoxDesign& d, TextBoxEvents*
     element_.set("spellcheck", false);
     element_.call<void>("setAttribute", val("autocomplete"), val("off"));
     for (const char* type : {"keydown", "keyup", "paste", "cut", "drop", "beforeinput", "focus",
-                             "mousedown", "mousemove", "mouseup", "click", "dblclick"})
+                             "pointerdown", "pointermove", "pointerup", "click", "dblclick"})
         listen(element_, type);
     style();
     showText();
@@ -361,7 +366,8 @@ ErrorOr<void> WebTextBox::keyDown(std::int16_t keyCode, std::int16_t shift,
     // A key with a character of its own: one UTF-16 unit (the browser names other keys by a
     // word), or the three editing keys that have a control character.
     std::optional<std::int16_t> character;
-    if (key.size() == 1 && key[0] >= u' ' && (shift & 2) == 0) {
+    const bool printable = key.size() == 1 && key[0] >= u' ' && (shift & 2) == 0;
+    if (printable) {
         character = TRY(page().runtime().Asc(key));
         if (keyCode == 0) {
             // A key sent by code: letters go by their capital, anything else by its code.
@@ -383,6 +389,8 @@ ErrorOr<void> WebTextBox::keyDown(std::int16_t keyCode, std::int16_t shift,
         std::int16_t keyAscii = *character;
         TRY(deliverKeyPress(keyAscii));
     }
+    // A printable key's code is no editing key, whatever its number ('#' is 35, as End is).
+    if (printable) return {};
     const auto size = static_cast<std::int32_t>(text_.size());
     switch (downCode) {
     case KeyDelete:
@@ -564,7 +572,12 @@ ErrorOr<void> WebCommandButton::onDomEvent(const std::string& type, const val&) 
     }
     if (type != "click" || !enabled_) return {};
     // A click moves the focus to the button first, as a desktop button does.
-    if (takesFocus() && page().focused() != this) TRY(page().moveFocus(this));
+    if (takesFocus() && page().focused() != this) {
+        TRY(page().moveFocus(this));
+        // A handler that took the focus elsewhere while the button was being pressed (a box
+        // checking its text and showing a message) breaks the press: the click is lost.
+        if (page().focused() != this) return {};
+    }
     return events_ ? events_->Click() : ErrorOr<void>();
 }
 
@@ -715,7 +728,7 @@ WebLabel::WebLabel(WebSurface& owner, const LabelDesign& d, LabelEvents* events)
             parent->element().call<void>("appendChild", element_);
     element_["style"].set("overflow", "hidden");
     element_["style"].set("whiteSpace", "pre-wrap");
-    for (const char* type : {"click", "dblclick", "mousedown", "mousemove", "mouseup"})
+    for (const char* type : {"click", "dblclick", "pointerdown", "pointermove", "pointerup"})
         listen(element_, type);
     style();
 }
@@ -735,16 +748,21 @@ void WebLabel::style() {
 }
 
 void WebLabel::fitCaption() {
-    if (!autoSize_) return;
-    auto s = element_["style"];
-    s.set("width", "auto");
-    s.set("height", "auto");
-    s.set("whiteSpace", "pre");
-    // The browser measures the caption in its font; a label not yet on the page keeps its size.
-    const double w = element_["offsetWidth"].as<double>(),
-                 h = element_["offsetHeight"].as<double>();
-    if (w > 0) bounds_.width = static_cast<Twips>(w) * kTwipsPerPixel;
-    if (h > 0) bounds_.height = static_cast<Twips>(h) * kTwipsPerPixel;
+    if (!autoSize_ || !font_) return;
+    // Measured on a canvas in the label's font, so that a label of a window not shown yet (a
+    // closed dialog lays nothing out) measures as it will be drawn.
+    static val context = val::global("document")
+                             .call<val>("createElement", val("canvas"))
+                             .call<val>("getContext", val("2d"));
+    const double points = static_cast<double>(font_->size);
+    context.set("font", jsString(fromUtf8(std::to_string(bold_ ? 700 : 400) + " " +
+                                          std::to_string(points) + "pt \"") +
+                                 font_->name + u"\", sans-serif"));
+    const double pixels =
+        context.call<val>("measureText", jsString(caption_))["width"].as<double>();
+    // Whole pixels, the line a fifth taller than the font, as a desktop sizes a label.
+    bounds_.width = static_cast<Twips>(std::ceil(pixels)) * kTwipsPerPixel;
+    bounds_.height = static_cast<Twips>(std::ceil(points * 96.0 / 72.0 * 1.2)) * kTwipsPerPixel;
     layout();
 }
 
@@ -871,7 +889,7 @@ WebPictureBox::WebPictureBox(WebSurface& owner, const PictureBoxDesign& d, Pictu
     element_["style"].set("backgroundColor", cssColour(backColor_));
     element_["style"].set("color", cssColour(foreColor_));
     element_["style"].set("overflow", "hidden");
-    listen(element_, "mousemove");
+    listen(element_, "pointermove");
 }
 
 ErrorOr<Colour> WebPictureBox::BackColor() {
@@ -885,7 +903,7 @@ ErrorOr<void> WebPictureBox::mouseMove(std::int16_t button, std::int16_t shift, 
 
 ErrorOr<void> WebPictureBox::onDomEvent(const std::string& type, const val& e) {
     // Over the box's bare area only: a constituent inside it takes the mouse for itself.
-    if (type != "mousemove" || !e["target"].strictlyEquals(element_)) return {};
+    if (type != "pointermove" || !e["target"].strictlyEquals(element_)) return {};
     return mouseMove(static_cast<std::int16_t>(e["buttons"].as<int>() & 7), shiftOf(e), xOf(e),
                      yOf(e));
 }
