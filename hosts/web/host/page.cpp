@@ -163,7 +163,8 @@ void WebSurface::destroyConstituents() {
 }
 
 WebContainer::WebContainer(WebPage& page, std::u16string name, val element)
-    : PlacingSurface(page, std::move(name), std::move(element)), hwnd_(page.nextHwnd()) {
+    : PlacingSurface(page, std::move(name), std::move(element)), hwnd_(page.nextHwnd()),
+      runtime_(std::make_unique<SiteRuntime>(*this, page.runtime())) {
     element_["style"].set("position", "relative");
     element_["style"].set("display", "inline-block");
 }
@@ -368,7 +369,7 @@ ErrorOr<Control*> WebPage::add(std::u16string_view name, const ControlFactory& f
     auto site = std::make_unique<WebContainer>(*this, std::u16string(name), element);
     site->ownsElement = made;
     TRY(site->resizeTo(designWidth, designHeight));
-    auto control = factory(Site{*site, runtime_, shell_, objects_});
+    auto control = factory(Site{*site, site->runtime(), shell_, objects_});
     if (control.isError()) return control.releaseError();
     site->control_ = control.releaseValue();
     WebContainer& placed = *site;

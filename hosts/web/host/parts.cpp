@@ -597,22 +597,25 @@ WebVScrollBar::WebVScrollBar(WebSurface& owner, const VScrollBarDesign& d, VScro
         arrow->set("type", "button");
         arrow->set("tabIndex", -1);
         auto s = (*arrow)["style"];
-        s.set("flex", "0 0 auto");
-        s.set("height", px(bounds_.width));
+        // Square while the bar is tall enough, sharing its height when it is not.
+        s.set("flex", "0 1 " + px(bounds_.width));
+        s.set("minHeight", "0");
         s.set("padding", "0");
         s.set("fontSize", "8px");
         s.set("lineHeight", "1");
     }
-    up_.set("textContent", "\u25B2");
-    down_.set("textContent", "\u25BC");
+    up_.set("textContent", jsString(u"\u25B2"));
+    down_.set("textContent", jsString(u"\u25BC"));
     up_["dataset"].set("arrow", "up");
     down_["dataset"].set("arrow", "down");
-    track_["style"].set("flex", "1 1 auto");
+    track_["style"].set("flex", "1 1 0");
+    track_["style"].set("minHeight", "0");
     track_["style"].set("position", "relative");
     thumb_["style"].set("position", "absolute");
     thumb_["style"].set("left", "0");
     thumb_["style"].set("right", "0");
     thumb_["style"].set("height", px(bounds_.width));
+    thumb_["style"].set("maxHeight", "100%");
     thumb_["style"].set("backgroundColor", "#a0a0a0");
     track_.call<void>("appendChild", thumb_);
     element_.call<void>("appendChild", up_);
@@ -629,8 +632,8 @@ void WebVScrollBar::showThumb() {
     const int range = max_ - min_;
     const double at = range == 0 ? 0.0 : static_cast<double>(value_ - min_) / range;
     // The thumb's top runs from the track's top to a thumb's height short of its bottom.
-    thumb_["style"].set("top",
-                        "calc((100% - " + px(bounds_.width) + ") * " + std::to_string(at) + ")");
+    thumb_["style"].set("top", "calc((100% - min(" + px(bounds_.width) + ", 100%)) * " +
+                                   std::to_string(at) + ")");
     element_.call<void>("setAttribute", val("aria-valuenow"), val(static_cast<int>(value_)));
     element_.call<void>("setAttribute", val("aria-valuemin"), val(static_cast<int>(min_)));
     element_.call<void>("setAttribute", val("aria-valuemax"), val(static_cast<int>(max_)));
@@ -879,6 +882,9 @@ ErrorOr<VBool> WebTimer::Enabled() {
 }
 ErrorOr<void> WebTimer::fire() {
     return events_ ? events_->Timer() : ErrorOr<void>();
+}
+ErrorOr<void> WebTimer::onDomEvent(const std::string& type, const val&) {
+    return type == "timer" ? fire() : ErrorOr<void>();
 }
 
 // ---- picture box and image ------------------------------------------------------------------

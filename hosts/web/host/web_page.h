@@ -290,6 +290,8 @@ public:
     bool running() const { return enabled_ && interval_ > 0; }
     std::int32_t interval() const { return interval_; }
     ErrorOr<void> fire();
+    // The page's clock calls in here with a "timer" event.
+    ErrorOr<void> onDomEvent(const std::string& type, const val& event) override;
 
 private:
     SinkRef<TimerEvents> events_;
@@ -412,6 +414,11 @@ public:
     std::vector<std::u16string> notices;
     // Whether the page made the element (and removes it with the control).
     bool ownsElement = false;
+    // Hears each message box this control shows, before it is shown (an element marks itself
+    // invalid with the box's words).
+    std::function<void(std::u16string_view prompt)> onMessageBox;
+    // The runtime this control is given: the page's, with its message boxes heard here first.
+    Runtime& runtime() { return *runtime_; }
 
 private:
     friend class WebPage;
@@ -420,6 +427,7 @@ private:
     Twips width_ = 0, height_ = 0;
     PictureRef maskPicture_;
     std::int32_t hwnd_;
+    std::unique_ptr<Runtime> runtime_;
 };
 
 class WebObjects final : public HostObjects {
@@ -497,6 +505,42 @@ private:
     WebPage& page_;
     TextServices& text_;
     std::u16string appPath_;
+};
+
+// One control's runtime: the page's, with the control's container told of its message boxes.
+class SiteRuntime final : public Runtime {
+public:
+    SiteRuntime(WebContainer& site, WebRuntime& page) : site_(site), page_(page) {}
+    ErrorOr<std::u16string> UCase(std::u16string_view s) override { return page_.UCase(s); }
+    ErrorOr<std::u16string> LCase(std::u16string_view s) override { return page_.LCase(s); }
+    ErrorOr<std::u16string> Chr(std::int32_t c) override { return page_.Chr(c); }
+    ErrorOr<std::int16_t> Asc(std::u16string_view s) override { return page_.Asc(s); }
+    ErrorOr<std::u16string> Format(const Value& e, std::u16string_view p, std::int32_t d,
+                                   std::int32_t w) override {
+        return page_.Format(e, p, d, w);
+    }
+    ErrorOr<std::u16string> CStr(std::int16_t v) override { return page_.CStr(v); }
+    ErrorOr<std::int32_t> InStr(std::u16string_view t, std::u16string_view f) override {
+        return page_.InStr(t, f);
+    }
+    ErrorOr<std::u16string> TimeText(TimeOfDay t) override { return page_.TimeText(t); }
+    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view s) override {
+        return page_.StrConvFromUnicode(s);
+    }
+    ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
+                                 std::u16string_view title) override {
+        if (site_.onMessageBox) site_.onMessageBox(prompt);
+        return page_.MsgBox(prompt, style, title);
+    }
+    ErrorOr<void> SendKeys(std::u16string_view keys, const Value& wait) override {
+        return page_.SendKeys(keys, wait);
+    }
+    ErrorOr<TimeOfDay> Time() override { return page_.Time(); }
+    ErrorOr<std::u16string> AppPath() override { return page_.AppPath(); }
+
+private:
+    WebContainer& site_;
+    WebRuntime& page_;
 };
 
 // The shell: an address opens in a new browsing context that cannot reach back to the page.
