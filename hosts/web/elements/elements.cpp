@@ -151,6 +151,13 @@ public:
     ErrorOr<void> Invoke(DispId id, EventArgs args) override {
         const EventInfo* info = eventById(dispatcher->controlClass(), id);
         if (!info) return {};
+        // A change of the text ends a failed check's invalidity.
+        if (invalid && info->name == u"Change") {
+            invalid = false;
+            element_.call<void>("tessivraValid");
+        }
+        const val listened = element_["tessivraListened"];
+        if (listened.isUndefined() || !listened[jsString(info->name)].as<bool>()) return {};
         // The detail holds each argument by name; a listener may change it, and what it left
         // goes back to the control, converted to the argument's type.
         val detail = val::object();
@@ -179,6 +186,8 @@ public:
     std::u16string name_;
     val element_;
     std::unique_ptr<Dispatcher> dispatcher;
+    // Whether the element is marked invalid by a failed check.
+    bool invalid = false;
 };
 
 std::map<int, std::unique_ptr<Instance>>& instances() {
@@ -269,7 +278,8 @@ val create(const std::string& progId, val surface, val element) {
     site->onPropertyChanged = [element](std::u16string_view property) mutable {
         element.call<void>("tessivraChanged", jsString(property));
     };
-    site->onMessageBox = [element](std::u16string_view prompt) mutable {
+    site->onMessageBox = [element, in = made.get()](std::u16string_view prompt) mutable {
+        in->invalid = true;
         element.call<void>("tessivraMessage", jsString(prompt));
     };
     auto placed = page.place(name);

@@ -94,6 +94,14 @@
         if (this._internals)
           this._internals.setValidity({ typeMismatch: true }, prompt, this._anchor());
       }
+      tessivraValid() { if (this._internals) this._internals.setValidity({}); }
+      // The control's events are made into DOM events only for the types someone listens to on
+      // the element itself: a key raises four of them, and a page rarely hears them all.
+      addEventListener(type, listener, options) {
+        if (!this.tessivraListened) this.tessivraListened = {};
+        this.tessivraListened[type] = true;
+        super.addEventListener(type, listener, options);
+      }
       _anchor() { return this._surface.querySelector("input") || undefined; }
       _sync() {
         if (!this._internals || !this._handle) return;
@@ -135,10 +143,16 @@
         connected.call(this);
         if (this._listening) return;
         this._listening = true;
-        this.addEventListener("Change", function () {
-          if (this._internals) this._internals.setValidity({});
-          this._sync();
-        });
+        // The form's value follows the text when it can be read: when the element is left, and
+        // when the form gathers its data; not at every key, which would cost the whole text.
+        HTMLElement.prototype.addEventListener.call(this, "focusout", function () { this._sync(); });
+        var form = this._internals && this._internals.form, element = this;
+        if (form)
+          form.addEventListener("formdata", function (e) {
+            element._sync();
+            var name = element.getAttribute("name");
+            if (name) e.formData.set(name, element.Text);
+          });
       };
     }
     customElements.define(info.tag, Element);

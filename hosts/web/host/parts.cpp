@@ -341,7 +341,14 @@ ErrorOr<void> WebTextBox::editInPlace(std::u16string_view insert) {
     const auto length = static_cast<std::size_t>(selLength_);
     const bool changed = std::u16string_view(text_).substr(at, length) != insert;
     text_.replace(at, length, insert);
-    return caretAfterEdit(selStart_ + static_cast<std::int32_t>(insert.size()), changed);
+    // Only the selection is replaced in the element too, so that a key costs what it changes,
+    // not the whole text.
+    element_.call<void>("setRangeText", jsString(insert), selStart_, selStart_ + selLength_,
+                        val("end"));
+    selStart_ += static_cast<std::int32_t>(insert.size());
+    selLength_ = 0;
+    if (changed && events_) TRY(events_->Change());
+    return {};
 }
 
 ErrorOr<void> WebTextBox::replaceSelection(std::u16string_view insert, EditSource source) {
