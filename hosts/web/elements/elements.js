@@ -162,13 +162,13 @@
   // <tessivra-form src="form.json">: each control of the form file placed at its position.
   class TessivraForm extends HTMLElement {
     static get observedAttributes() { return ["src"]; }
-    constructor() {
-      super();
+    attributeChangedCallback() { if (this.isConnected) this._load(); }
+    connectedCallback() {
+      // Set here, not in the constructor: an element being created may not gain attributes.
       this.style.position = "relative";
       this.style.display = "block";
+      this._load();
     }
-    attributeChangedCallback() { if (this.isConnected) this._load(); }
-    connectedCallback() { this._load(); }
     _load() {
       var src = this.getAttribute("src");
       if (!src || this._loading === src) return;

@@ -88,6 +88,78 @@ def main():
         lower = browser.evaluate("document.getElementById('lower').Text")
         check("a listener's KeyAscii = 0 cancels the key", lower == "ab", repr(lower))
 
+        # The elements' script interface: attributes, properties, errors, events, the form.
+        api = browser.evaluate(r"""(function () {
+          var out = {};
+          var t = document.createElement('tessivra-texto-em-minusculo');
+          t.setAttribute('maxlength', '3');
+          document.body.appendChild(t);
+          out.attributeToProperty = t.MaxLength;
+          t.Text = 'Kept Whole';
+          out.assignedTextKept = t.Text;
+          out.textReflected = t.getAttribute('text');
+          try { t.MaxLength = 'many'; out.badValue = 'accepted'; }
+          catch (e) { out.badValue = e.code; }
+          try { t.MaxLength = 1e40; out.hugeValue = 'accepted'; }
+          catch (e) { out.hugeValue = e.code; }
+          try { t.NoSuchMember = 1; out.unknown = 'accepted'; } catch (e) { out.unknown = 'refused'; }
+          out.unknownStaysJs = t.NoSuchMember;
+          var codes = [];
+          t.addEventListener('KeyDown', function (e) { codes.push(e.detail.KeyCode); });
+          t.Text = '';
+          var input = t.shadowRoot.querySelector('input');
+          input.focus();
+          input.dispatchEvent(new KeyboardEvent('keydown', {key: 'q', keyCode: 81, bubbles: true, cancelable: true}));
+          out.keyDownDetail = codes;
+          out.limitHoldsTyping = t.Text;
+          t.remove();
+          out.goneThrows = (function () { try { return t.Text; } catch (e) { return 'refused'; } })();
+
+          var form = document.createElement('tessivra-form');
+          document.body.appendChild(form);
+          form.build({controls: [
+            {name: 'c1', progId: 'Tessivra.Moeda', left: 150, top: 300, width: 1500, height: 300,
+             bag: {entries: [{key: 'Text', type: 'String', value: '12'}]}},
+            {name: 'c2', progId: 'tessivra.mailtext', left: 0, top: 900, width: 2000, height: 300}]});
+          var c1 = document.getElementById('c1');
+          out.formMade = [c1.localName, c1.style.left, c1.style.top, c1.Text,
+                          document.getElementById('c2').localName];
+          try { form.build({controls: [{progId: 'Tessivra.Nothing', left: 0, top: 0, width: 1, height: 1}]}); }
+          catch (e) { out.badClass = e.message; }
+          try { form.build({controls: [{progId: 'Tessivra.Moeda', left: 0, top: 0, width: -5, height: 1}]}); }
+          catch (e) { out.badSize = e.message; }
+          out.badFileLeftFormAlone = !!document.getElementById('c1');
+          try { form.build({controls: [{progId: 'Tessivra.Moeda', left: 0, top: 0, width: 1, height: 1,
+                                        bag: {entries: [{key: 'Text', type: 'Integer', value: 99999}]}}]}); }
+          catch (e) { out.badBag = e.code; }
+          form.remove();
+          return out;
+        })()""")
+        check("an attribute sets its property", api["attributeToProperty"] == 3, repr(api))
+        check("MaxLength never cuts an assigned text", api["assignedTextKept"] == "Kept Whole")
+        check("a changed property is reflected as its attribute",
+              api["textReflected"] == "Kept Whole", repr(api["textReflected"]))
+        # The dispatcher's refusal, as IDispatch reports it: DISP_E_TYPEMISMATCH.
+        check("a value of the wrong type is refused as a type mismatch",
+              api["badValue"] == -2147352571, repr(api["badValue"]))
+        check("a number too large is refused with 6", api["hugeValue"] == 6, repr(api["hugeValue"]))
+        check("a name the class lacks stays the page's own", api["unknownStaysJs"] == 1)
+        check("KeyDown's detail carries the key code", api["keyDownDetail"] == [81],
+              repr(api["keyDownDetail"]))
+        check("MaxLength holds typing back", api["limitHoldsTyping"] == "q",
+              repr(api["limitHoldsTyping"]))
+        check("a removed element's control is gone", api["goneThrows"] == "refused")
+        check("a form file places each control by ProgId",
+              api["formMade"] == ["tessivra-moeda", "10px", "20px", "12", "tessivra-mail-text"],
+              repr(api["formMade"]))
+        check("an unknown class in a form file is named",
+              "Tessivra.Nothing" in api.get("badClass", ""), repr(api.get("badClass")))
+        check("a negative size in a form file is refused",
+              "width" in api.get("badSize", ""), repr(api.get("badSize")))
+        check("a refused form file changes nothing", api["badFileLeftFormAlone"])
+        check("a bag value out of its type's range is refused with 6", api.get("badBag") == 6,
+              repr(api.get("badBag")))
+
         # A screenshot of each element, checked at known points.
         browser.evaluate("document.activeElement && document.activeElement.blur()")
         border = (44, 44, 44)
