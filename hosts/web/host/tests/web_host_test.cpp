@@ -206,6 +206,52 @@ TEST_F(WebHostTest, SentTabMovesTheFocusOnlyAfterTheHandlerReturns) {
         page->focused()->focusElement().strictlyEquals(val::global("document")["activeElement"]));
 }
 
+TEST_F(WebHostTest, NothingChangesTheTextBehindTheEditPath) {
+    ASSERT_FALSE(box->setText(u"fixed").isError());
+    // Input the browser would carry out on its own (a drop, its menu's insertion) is refused.
+    val init = val::object();
+    init.set("inputType", "insertText");
+    init.set("data", "zz");
+    init.set("cancelable", true);
+    const bool carriedOut = box->element().call<bool>(
+        "dispatchEvent", val::global("InputEvent").new_(val("beforeinput"), init));
+    EXPECT_FALSE(carriedOut);
+    // A locked box refuses the user's keys and pastes, never code's assignment.
+    ASSERT_FALSE(box->setLocked(VTrue).isError());
+    press(65, u"a");
+    pasteText(u"pasted");
+    EXPECT_EQ(shown(), u"fixed");
+    ASSERT_FALSE(box->setSelText(u"code ").isError());
+    EXPECT_EQ(shown(), u"code fixed");
+}
+
+TEST_F(WebHostTest, FocusRequestsFollowTheHostsRules) {
+    ASSERT_FALSE(box->setEnabled(VFalse).isError());
+    // The disabled box gave the focus on, as Tab would, and refuses it with the named code.
+    EXPECT_EQ(page->focusName(), "p1.VScroll1");
+    auto refused = box->SetFocus();
+    ASSERT_TRUE(refused.isError());
+    EXPECT_EQ(refused.error().code, errc::CannotTakeFocus);
+    EXPECT_TRUE(box->element()["disabled"].as<bool>());
+    // A user's click into the enabled box moves the page's focus with the browser's.
+    ASSERT_FALSE(box->setEnabled(VTrue).isError());
+    box->element().call<void>("focus");
+    EXPECT_EQ(page->focusName(), "p1.Text1");
+}
+
+TEST_F(WebHostTest, WindowsAreModalDialogsShownAndHidden) {
+    WebWindow& w = page->openWindow(u"frmAbout");
+    const val dialog = w.element()["parentElement"];
+    EXPECT_EQ(dialog["localName"].as<std::string>(), "dialog");
+    EXPECT_FALSE(dialog["open"].as<bool>());
+    ASSERT_FALSE(w.Show().isError());
+    EXPECT_TRUE(dialog["open"].as<bool>());
+    EXPECT_TRUE(dialog.call<bool>("matches", val(":modal")));
+    ASSERT_FALSE(w.Hide().isError());
+    EXPECT_FALSE(dialog["open"].as<bool>());
+    EXPECT_EQ(page->window(u"frmAbout"), &w); // hidden, still loaded
+}
+
 TEST_F(WebHostTest, ScrollBarStepsBetweenItsEndsWithMinAtTheTop) {
     val down = scroll->arrow(true), up = scroll->arrow(false);
     auto clickOn = [](val target) { target.call<void>("click"); };
