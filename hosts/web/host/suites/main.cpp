@@ -1,8 +1,12 @@
-// The control and contract suites over the web host alone, with the host's test text services:
-// a check of the host and its driver before the browser runtime takes their place.
+// The control and contract suites over the web host alone, on the browser runtime when the build
+// has it (else on the host's test text services, which know no locale: the suites that need one
+// fail then).
 
 #include "hosts/web/host/tests/test_text_services.h"
 #include "tests/driver/web_driver.h"
+#ifdef TESSIVRA_WEB_RUNTIME
+#include "hosts/web/runtime/text_services.h"
+#endif
 
 #include <emscripten/val.h>
 
@@ -16,7 +20,15 @@ const std::vector<const HostKind*>& hostsUnderTest() {
 } // namespace tessivra::testing
 
 int main(int argc, char** argv) {
-    tessivra::testing::setWebTextServices([](const tessivra::testing::HostOptions&) {
+    tessivra::testing::setWebTextServices([](const tessivra::testing::HostOptions& o) {
+#ifdef TESSIVRA_WEB_RUNTIME
+        auto made = tessivra::webruntime::WebTextServices::create(
+            {.locale = o.locale, .codePage = o.codePage});
+        if (!made.isError()) return std::unique_ptr<tessivra::TextServices>(made.releaseValue());
+        std::fprintf(stderr, "no browser runtime for %s: %s\n", o.locale.c_str(),
+                     tessivra::toUtf8(made.error().description).c_str());
+#endif
+        (void)o;
         return std::unique_ptr<tessivra::TextServices>(
             std::make_unique<tessivra::testing::TestTextServices>());
     });
