@@ -414,9 +414,9 @@ struct Script::Commands {
             c.height = site->height();
             // A control that cannot save itself is not written half-saved.
             TRY(s.form_.save(c.name, c.bag));
-            // The form is made big enough for what stands on it.
-            file.width = std::max(file.width, c.left + c.width);
-            file.height = std::max(file.height, c.top + c.height);
+            // The form is made big enough for what stands on it, with a margin.
+            file.width = std::max(file.width, c.left + c.width + 120);
+            file.height = std::max(file.height, c.top + c.height + 120);
             file.controls.push_back(std::move(c));
         }
         TRY(headless::writeTextFile(unquoted(w[1]), file.toJson()));
