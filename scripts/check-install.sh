@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Shows that Tessivra installs as a library people use: `cmake --install` into a temporary
 # prefix, then the example programs (examples/CMakeLists.txt), copied out of the source tree,
-# are configured with find_package(Tessivra) against that prefix alone and built, and one is
-# built again from the pkg-config file. Nothing of the source or build tree may be named by
+# are configured with find_package(Tessivra) against that prefix alone and built (headless-form
+# and qt-form, which needs Tessivra::qt), and one is built again from the pkg-config file. Nothing of the source or build tree may be named by
 # their compile lines.
 #
 #   scripts/check-install.sh [BUILD_DIR]
@@ -16,9 +16,13 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 bash "$root/scripts/install-deps.sh"
+# The Qt host is part of the package, and examples/qt-form is built against it.
+bash "$root/scripts/install-qt-deps.sh"
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
+# A build directory configured before Qt was there has the Qt host switched off: on again.
+cmake -S "$root" -B "$build_dir" -DTESSIVRA_QT=ON >/dev/null
 cmake --build "$build_dir" -j"$(nproc)"
 
 prefix="$work/prefix"
@@ -41,9 +45,11 @@ if grep -q -e "$root" -e "$build_dir" "$work/build/compile_commands.json"; then
   exit 1
 fi
 "$work/build/headless-form"
-if [ -x "$work/build/qt-form" ]; then
-  QT_QPA_PLATFORM=offscreen "$work/build/qt-form" --quit
+if [ ! -x "$work/build/qt-form" ]; then
+  echo "check-install: the installed package has no Tessivra::qt" >&2
+  exit 1
 fi
+QT_QPA_PLATFORM=offscreen "$work/build/qt-form" --quit
 
 # The same program from the pkg-config file.
 pcdir=$(dirname "$(find "$prefix" -name tessivra.pc | head -n 1)")

@@ -82,15 +82,15 @@ std::u16string folded(std::u16string_view name) {
 
 ErrorOr<FormControl> readControl(const json& c, const std::string& where) {
     if (!c.is_object()) return bad(where.substr(0, where.size() - 1), "an object is expected");
-    TRY(onlyKnown(c, {"name", "class", "left", "top", "width", "height", "tabIndex", "bag"},
+    TRY(onlyKnown(c, {"name", "progId", "left", "top", "width", "height", "tabIndex", "bag"},
                   where));
     FormControl control;
     control.name = TRY(textField(c, "name", where, true));
     if (control.name.empty()) return bad(where + "name", "empty");
-    const json* cls = member(c, "class");
-    if (!cls) return bad(where + "class", "missing");
+    const json* cls = member(c, "progId");
+    if (!cls) return bad(where + "progId", "missing");
     if (!cls->is_string() || cls->get_ref<const std::string&>().empty())
-        return bad(where + "class", "a ProgId or class identifier is expected");
+        return bad(where + "progId", "a ProgId or class identifier is expected");
     control.classId = cls->get<std::string>();
     control.left = TRY(twipsField(c, "left", where, false));
     control.top = TRY(twipsField(c, "top", where, false));
@@ -120,7 +120,7 @@ std::string FormFile::toJson() const {
     std::int16_t tab = 0;
     for (const auto& c : controls) {
         list.push_back({{"name", toUtf8(c.name)},
-                        {"class", c.classId},
+                        {"progId", c.classId},
                         {"left", twipsJson(c.left)},
                         {"top", twipsJson(c.top)},
                         {"width", twipsJson(c.width)},

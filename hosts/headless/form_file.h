@@ -4,7 +4,7 @@
 // the desktop studio read and write the same files.
 //
 //   {"format": "tessivra-form", "version": 1, "caption": "...", "width": 6000, "height": 4000,
-//    "controls": [{"name": "t1", "class": "Tessivra.MailText", "left": 120, "top": 120,
+//    "controls": [{"name": "t1", "progId": "Tessivra.MailText", "left": 120, "top": 120,
 //                  "width": 3000, "height": 315, "tabIndex": 0,
 //                  "bag": {"entries": [...]}}, ...]}
 //
