@@ -11,7 +11,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${1:-"$root/build"}
+build_dir=$(realpath -m "${1:-"$root/build"}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -7,7 +7,7 @@
 #   scripts/check-studio.sh [BUILD_DIR]      (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${1:-"$root/build"}
+build_dir=$(realpath -m "${1:-"$root/build"}")
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/install-qt-deps.sh"
 # A build directory configured before Qt was there has the Qt host switched off: on again.

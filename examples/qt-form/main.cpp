@@ -36,11 +36,7 @@ int main(int argc, char** argv) {
 
     if (argc > 1 && std::strcmp(argv[1], "--quit") == 0) {
         std::cout << "mail.Text = " << mail->value("Text").toString().toStdString() << "\n"
-                  << "clock.Caption = " << clock->value("Caption").toString().toStdString()
-                  << (clock->value("Caption").isValid()
-                          ? ""
-                          : " (" + clock->errorString().toStdString() + ")")
-                  << "\n";
+                  << "clock.ForeColor = " << clock->value("ForeColor").toInt() << "\n";
         return mail->isValid() && price->isValid() && clock->isValid() ? 0 : 1;
     }
     return app.exec();
