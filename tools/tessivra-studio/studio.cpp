@@ -311,7 +311,8 @@ ErrorOr<void> Studio::saveForm(const QString& path) {
 }
 
 ErrorOr<void> Studio::screenshot(const QString& path) {
-    QPixmap picture = canvas_->grab();
+    // The form alone; in design, the whole designer with its panes.
+    QPixmap picture = design_ ? grab() : canvas_->grab();
     if (picture.isNull() || !picture.save(path, "PNG"))
         return Error{errc::InvalidProcedureCall, u"cannot write " + u16(path)};
     return {};
@@ -531,7 +532,8 @@ int studioMain(int argc, char** argv) {
                    "options:\n"
                    "  --design             the toolbox, the property sheet, the event log\n"
                    "                       and saving the form\n"
-                   "  --screenshot FILE    draws the form into a PNG file offscreen and exits\n"
+                   "  --screenshot FILE    draws the form (with --design, the designer) into a\n"
+                   "                       PNG file offscreen and exits\n"
                    "  --help, -h           prints this text\n";
             return 0;
         }
@@ -561,7 +563,7 @@ int studioMain(int argc, char** argv) {
         // The same picture every time: the clock stands at 10:30.
         settings.manualTime = true;
     }
-    Studio studio(design && screenshotPath.isEmpty(), settings);
+    Studio studio(design, settings);
     if (!screenshotPath.isEmpty()) studio.host().setClock((10 * 60 + 30) * 60 * 1000);
     if (!formPath.isEmpty()) {
         if (auto r = studio.openForm(formPath); r.isError()) {
@@ -570,6 +572,8 @@ int studioMain(int argc, char** argv) {
             if (!screenshotPath.isEmpty() || studio.controls().empty()) return 1;
         }
     }
+    // The designer opens with the first control selected, its properties in the sheet.
+    if (design && !studio.controls().empty()) studio.select(studio.controls().front().widget);
     // The clock's first tick, so that it shows the time it stands at.
     if (!screenshotPath.isEmpty()) (void)studio.host().advance(1000);
     studio.resize(design ? 1100 : studio.canvas()->width() + 40,

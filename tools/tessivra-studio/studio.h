@@ -50,7 +50,7 @@ public:
     // The form as it stands, each control saved into its bag, in tab order.
     ErrorOr<headless::FormFile> formFile();
     ErrorOr<void> saveForm(const QString& path);
-    // The form alone, drawn into a PNG file.
+    // The form alone, drawn into a PNG file; with the design panes, the whole window.
     ErrorOr<void> screenshot(const QString& path);
 
     // Design: a new control of a class at a point of the form (pixels), named after its class
