@@ -279,6 +279,41 @@ ErrorOr<headless::HeadlessPropertyBag*> Script::filledBag(const std::string& nam
     return &bag(name);
 }
 
+ErrorOr<Script::Placed*> Script::create(const std::string& name, const ControlClassInfo& info,
+                                        PropertyBag* saved) {
+    if (!info.isAvailable())
+        return Error{errc::ClassNotAvailable, u"ActiveX component can't create object: " +
+                                                  fromUtf8(std::string(info.ProgId))};
+    const std::u16string uname = fromUtf8(name);
+    // A control made below the ones already there, as a designer drops them, so that a stored
+    // form does not stack every control at one place.
+    Twips top = 120;
+    for (const auto& site : form_.containers())
+        if (auto it = placed_.find(toUtf8(site->name())); it != placed_.end())
+            top = std::max(top, it->second.top + site->height() + 120);
+    auto* control = TRY(form_.add(
+        uname,
+        [&](Site site) -> ErrorOr<std::shared_ptr<Control>> {
+            return std::shared_ptr<Control>(TRY(table_.create(info, site)));
+        },
+        info.Class->designWidth, info.Class->designHeight));
+    auto& p = placed_[name];
+    p.dispatcher = std::make_unique<Dispatcher>(*control);
+    p.sink = std::make_unique<Sink>();
+    p.sink->cls = &control->controlClass();
+    p.info = &info;
+    p.left = 120;
+    p.top = top;
+    form_.container(uname)->sink = p.sink.get();
+    if (saved) {
+        auto loaded = form_.load(uname, *saved);
+        if (loaded.isError())
+            report("new", loaded.error()); // it stays on the form as far as it was loaded
+    }
+    TRY(form_.place(uname));
+    return &p;
+}
+
 // ---- the commands ---------------------------------------------------------------------------
 
 Arity arity(std::string_view arguments) {
@@ -323,27 +358,71 @@ Error usageOf(std::string_view name) {
 struct Script::Commands {
     static ErrorOr<void> newControl(Script& s, const Words& w) {
         const ControlClassInfo* info = TRY(findClass(unquoted(w[2])));
-        if (!info->isAvailable())
-            return Error{errc::ClassNotAvailable, u"ActiveX component can't create object: " +
-                                                      fromUtf8(std::string(info->ProgId))};
         headless::HeadlessPropertyBag* saved = w.size() > 3 ? TRY(s.filledBag(w[3])) : nullptr;
-        auto* control = TRY(s.form_.add(
-            u16(w[1]),
-            [&](Site site) -> ErrorOr<std::shared_ptr<Control>> {
-                return std::shared_ptr<Control>(TRY(s.table_.create(*info, site)));
-            },
-            info->Class->designWidth, info->Class->designHeight));
-        auto& p = s.placed_[unquoted(w[1])];
-        p.dispatcher = std::make_unique<Dispatcher>(*control);
-        p.sink = std::make_unique<Sink>();
-        p.sink->cls = &control->controlClass();
-        s.form_.container(u16(w[1]))->sink = p.sink.get();
-        if (saved) {
-            auto loaded = s.form_.load(u16(w[1]), *saved);
-            if (loaded.isError())
-                s.report("new", loaded.error()); // it stays on the form as far as it was loaded
+        TRY(s.create(unquoted(w[1]), *info, saved));
+        return {};
+    }
+
+    // `load FORM`: every control of a form file, in its tab order, at its place and size.
+    static ErrorOr<void> load(Script& s, const Words& w) {
+        auto file = TRY(headless::FormFile::fromJson(TRY(headless::readTextFile(unquoted(w[1])))));
+        // The whole file is checked before anything is made: every class is known and no name
+        // is taken, so that a refused form leaves the form as it was.
+        std::vector<const ControlClassInfo*> classes;
+        for (const auto& c : file.controls) {
+            classes.push_back(TRY(findClass(c.classId)));
+            if (s.placed_.contains(toUtf8(c.name)) || s.form_.container(c.name) ||
+                s.form_.window(c.name))
+                return Error{errc::InvalidProcedureCall, u"the name " + c.name + u" is taken"};
         }
-        return s.form_.place(u16(w[1]));
+        s.caption_ = file.caption;
+        s.formWidth_ = file.width;
+        s.formHeight_ = file.height;
+        for (std::size_t i = 0; i < file.controls.size(); ++i) {
+            auto& c = file.controls[i];
+            c.bag.setFaults(&s.form_.faults());
+            auto made = s.create(toUtf8(c.name), *classes[i], &c.bag);
+            if (made.isError()) {
+                s.report("load", made.error()); // the rest of the form is still loaded
+                continue;
+            }
+            made.value()->left = c.left;
+            made.value()->top = c.top;
+            auto sized = s.form_.resize(c.name, c.width, c.height);
+            if (sized.isError()) s.report("load", sized.error());
+        }
+        s.print("loaded " + unquoted(w[1]) + " " + std::to_string(file.controls.size()) +
+                " controls");
+        return {};
+    }
+
+    // `store FORM`: every control on the form, in tab order, saved into its bag.
+    static ErrorOr<void> store(Script& s, const Words& w) {
+        headless::FormFile file;
+        file.caption = s.caption_;
+        file.width = s.formWidth_;
+        file.height = s.formHeight_;
+        for (const auto& site : s.form_.containers()) {
+            auto it = s.placed_.find(toUtf8(site->name()));
+            if (it == s.placed_.end()) continue;
+            headless::FormControl c;
+            c.name = site->name();
+            c.classId = std::string(it->second.info->ProgId);
+            c.left = it->second.left;
+            c.top = it->second.top;
+            c.width = site->width();
+            c.height = site->height();
+            // A control that cannot save itself is not written half-saved.
+            TRY(s.form_.save(c.name, c.bag));
+            // The form is made big enough for what stands on it, with a margin.
+            file.width = std::max(file.width, c.left + c.width + 120);
+            file.height = std::max(file.height, c.top + c.height + 120);
+            file.controls.push_back(std::move(c));
+        }
+        TRY(headless::writeTextFile(unquoted(w[1]), file.toJson()));
+        s.print("stored " + unquoted(w[1]) + " " + std::to_string(file.controls.size()) +
+                " controls");
+        return {};
     }
 
     static ErrorOr<void> size(Script& s, const Words& w) {
@@ -653,6 +732,15 @@ std::span<const Command> Script::commands() {
          "refused, here and by new",
          Commands::write},
         {"read", "BAG FILE", "reads a bag back from such a file", Commands::read},
+        {"load", "FORM",
+         "adds every control of a form file (JSON: each control by ProgId with its name, place, "
+         "size, tab index and typed property bag) in its tab order, loaded from its bag and "
+         "sized; the whole file is checked first and a bad field is refused by name",
+         Commands::load},
+        {"store", "FORM",
+         "writes every control on the form, in tab order, into a form file that load and "
+         "tessivra-studio read",
+         Commands::store},
         {"show", "NAME",
          "the control's size and each constituent's position, size, text or caption, flags and "
          "focus",

@@ -7,6 +7,7 @@
 #include "framework/dispatch.h"
 #include "framework/registry/class_table.h"
 #include "hosts/headless/form.h"
+#include "hosts/headless/form_file.h"
 #include "hosts/headless/property_bag.h"
 
 #include <iosfwd>
@@ -65,9 +66,16 @@ private:
     struct Placed {
         std::unique_ptr<Dispatcher> dispatcher;
         std::unique_ptr<Sink> sink;
+        const ControlClassInfo* info = nullptr;
+        // Where the control stands on the form, kept for form files; the headless form itself
+        // lays nothing out.
+        Twips left = 0, top = 0;
     };
 
     ErrorOr<void> execute(const std::vector<std::string>& words);
+    // Creates a control at its design size, loads it from `saved` when given (a failed load is
+    // reported and the control stays as far as it was loaded) and places it.
+    ErrorOr<Placed*> create(const std::string& name, const ControlClassInfo&, PropertyBag* saved);
     ErrorOr<Value> parseValue(const std::string& word) const;
     ErrorOr<Placed*> placed(const std::string& name);
     headless::HeadlessPropertyBag& bag(const std::string& name);
@@ -83,6 +91,9 @@ private:
     std::map<std::string, headless::HeadlessPropertyBag> bags_;
     std::map<std::string, ObjectRef> objects_;
     std::map<std::string, std::unique_ptr<frmAbout>> windows_;
+    // The form's own attributes, as the last form file loaded gave them.
+    std::u16string caption_ = u"Form1";
+    Twips formWidth_ = 0, formHeight_ = 0;
     int failures_ = 0;
 };
 
