@@ -108,16 +108,29 @@ bool readAmount(std::u16string_view text, const NumberSymbols& symbols, std::str
     if (negative || text.front() == u'+') text.remove_prefix(1);
 
     digits.clear();
-    std::size_t run = 0; // digits since the start or the last grouping separator
+    // The integer digits' groups: the first, those between separators, and the one last seen.
+    // They must be groups of three, as the display layout writes them, or the locale's own.
+    std::size_t run = 0;
+    std::size_t first = 0;
     bool grouped = false;
+    bool middlesOfThree = true;
+    bool middlesOfLocale = true;
     bool point = false;
+    const auto primary = static_cast<std::size_t>(symbols.primaryGroup);
+    const auto secondary = static_cast<std::size_t>(symbols.secondaryGroup);
     while (!text.empty()) {
         if (const int digit = decimalDigit(text.front()); digit >= 0) {
             digits += static_cast<char>('0' + digit);
             ++run;
             text.remove_prefix(1);
         } else if (const std::size_t g = groupAt(text, symbols.group); g != 0) {
-            if (run == 0 || run > 3 || (grouped && run != 3)) return false;
+            if (run == 0) return false;
+            if (!grouped) {
+                first = run;
+            } else {
+                middlesOfThree = middlesOfThree && run == 3;
+                middlesOfLocale = middlesOfLocale && run == secondary;
+            }
             grouped = true;
             run = 0;
             text.remove_prefix(g);
@@ -129,7 +142,11 @@ bool readAmount(std::u16string_view text, const NumberSymbols& symbols, std::str
             return false;
         }
     }
-    if (grouped && run != 3) return false;
+    if (grouped) {
+        const bool threes = first <= 3 && middlesOfThree && run == 3;
+        const bool locales = first <= secondary && middlesOfLocale && run == primary;
+        if (!threes && !locales) return false;
+    }
     const bool integerDigits = !digits.empty();
     if (!point) return integerDigits;
     if (text.empty()) return integerDigits; // "5." reads as 5; a lone "." as nothing

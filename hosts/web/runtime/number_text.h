@@ -17,6 +17,10 @@ namespace tessivra::webruntime {
 struct NumberSymbols {
     std::u16string decimal = u".";
     std::u16string group = u",";
+    // The locale's own grouping: the group next to the decimal symbol, and those before it
+    // (3 and 2 in India's 12,34,567; 3 and 3 in most locales).
+    int primaryGroup = 3;
+    int secondaryGroup = 3;
 };
 
 // What a pattern such as "###,###,###,##0.00" asks for: `#` an optional digit, `0` a required
@@ -36,7 +40,8 @@ int decimalDigit(char16_t c);
 
 // Reads `text` as an amount: white space trimmed at both ends, an optional "-", "+" or U+2212
 // minus, decimal digits of any script with the locale's grouping separator between groups of
-// three, and the locale's decimal symbol followed by digits (".5" and "5." read). Where the
+// three or in the locale's own groups, and the locale's decimal symbol followed by digits
+// (".5" and "5." read). Where the
 // locale groups with a space, any of the spaces Intl uses for it reads as one; where it groups
 // with an apostrophe, both apostrophes do. On success `digits` holds the amount without its sign
 // as ASCII ("1234.5", "0.5").
