@@ -5,7 +5,7 @@
 #include "hosts/headless/journal.h"
 #include "hosts/headless/runtime.h"
 #include "runtime/icu/text_services.h"
-#include "tests/runtime_cases.h"
+#include "tests/runtime_case_table.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,12 @@
 namespace tessivra {
 namespace {
 
-using namespace runtimecases;
+using runtimecases::answer;
+using runtimecases::Case;
+
+std::vector<Case> readCases() {
+    return runtimecases::readCases(TESSIVRA_SOURCE_DIR "/tests/runtime_cases.tsv");
+}
 
 // A runtime under test: made afresh for each locale and code page of the table.
 struct RuntimeMaker {
@@ -31,7 +36,7 @@ struct RuntimeMaker {
 class RuntimeCases : public ::testing::TestWithParam<RuntimeMaker> {};
 
 TEST_P(RuntimeCases, AnswerEveryCaseOfTheTable) {
-    const std::vector<Case> cases = readCases(TESSIVRA_SOURCE_DIR "/tests/runtime_cases.tsv");
+    const std::vector<Case> cases = readCases();
     std::map<std::pair<std::string, std::string>, std::shared_ptr<TextServices>> runtimes;
     for (const Case& c : cases) {
         auto& runtime = runtimes[{c.locale, c.codePage}];
@@ -43,7 +48,7 @@ TEST_P(RuntimeCases, AnswerEveryCaseOfTheTable) {
 }
 
 TEST(RuntimeCaseTable, CoversEveryServiceInSeveralLocalesAndCodePages) {
-    const std::vector<Case> cases = readCases(TESSIVRA_SOURCE_DIR "/tests/runtime_cases.tsv");
+    const std::vector<Case> cases = readCases();
     std::map<std::string, std::set<std::string>> locales, codePages;
     for (const Case& c : cases) {
         locales[c.operation].insert(c.locale);

@@ -4,7 +4,7 @@
 // table.
 
 #include "hosts/web/runtime/text_services.h"
-#include "tests/runtime_cases.h"
+#include "tests/runtime_case_table.h"
 
 #include <gtest/gtest.h>
 
