@@ -8,6 +8,7 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -144,9 +145,11 @@ inline Value typedValue(std::u16string_view field, int line) {
     if (type == "Long") return Value(detail::number(rest, line));
     if (type == "Single") {
         const std::string text = detail::ascii(rest);
-        float f = 0;
-        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), f);
-        if (ec != std::errc() || end != text.data() + text.size())
+        // strtof, not from_chars: the WebAssembly toolchain's standard library reads no
+        // floating-point numbers with from_chars.
+        char* end = nullptr;
+        const float f = std::strtof(text.c_str(), &end);
+        if (text.empty() || end != text.c_str() + text.size())
             throw detail::bad(line, "not a single: " + text);
         return Value(f);
     }

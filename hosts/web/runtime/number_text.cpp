@@ -10,10 +10,6 @@ namespace tessivra::webruntime {
 
 namespace {
 
-bool isPlace(char16_t c) {
-    return c == u'#' || c == u'0';
-}
-
 // The zero of every run of ten decimal digits in the basic plane (Unicode's Nd characters come
 // in such runs, zero first). Sorted, so a digit is found by its run.
 constexpr std::array<char16_t, 37> kZeros{
@@ -52,42 +48,6 @@ std::size_t groupAt(std::u16string_view text, std::u16string_view group) {
 }
 
 } // namespace
-
-ErrorOr<Places> readPattern(std::u16string_view pattern) {
-    const auto point = pattern.find(u'.');
-    const auto integer = pattern.substr(0, point);
-    const auto fraction =
-        point == std::u16string_view::npos ? std::u16string_view() : pattern.substr(point + 1);
-    Places places;
-    bool anyPlace = false;
-    bool required = false;
-    for (std::size_t i = 0; i < integer.size(); ++i) {
-        const char16_t c = integer[i];
-        if (c == u',') {
-            if (i == 0 || i + 1 == integer.size() || !isPlace(integer[i - 1]) ||
-                !isPlace(integer[i + 1]))
-                return Error::invalidProcedureCall();
-            places.grouped = true;
-        } else if (isPlace(c)) {
-            anyPlace = true;
-            // Every place from the first required one to the decimal symbol is filled, so
-            // "#0#" asks for two digits at least.
-            required = required || c == u'0';
-            if (required) ++places.minInteger;
-        } else {
-            return Error::invalidProcedureCall();
-        }
-    }
-    for (const char16_t c : fraction) {
-        if (!isPlace(c)) return Error::invalidProcedureCall();
-        anyPlace = true;
-        ++places.maxFraction;
-        if (c == u'0') places.minFraction = places.maxFraction;
-    }
-    if (!anyPlace) return Error::invalidProcedureCall();
-    places.pointAlways = point != std::u16string_view::npos && places.maxFraction == 0;
-    return places;
-}
 
 int decimalDigit(char16_t c) {
     if (c >= u'0' && c <= u'9') return c - u'0';

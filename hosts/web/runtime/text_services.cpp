@@ -1,5 +1,7 @@
 #include "hosts/web/runtime/text_services.h"
 
+#include "framework/host/number_pattern.h"
+
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
@@ -270,7 +272,7 @@ ErrorOr<std::u16string> WebTextServices::Format(const Value& expression,
                                                 std::int32_t) {
     // The pattern first: a pattern that cannot be laid out is the caller's mistake whatever the
     // value.
-    const Places places = TRY(readPattern(pattern));
+    const DigitPlaces places = TRY(readDigitPlaces(pattern));
     bool negative = false;
     char buffer[64];
     switch (expression.type()) {
