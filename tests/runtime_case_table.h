@@ -145,8 +145,8 @@ inline Value typedValue(std::u16string_view field, int line) {
     if (type == "Long") return Value(detail::number(rest, line));
     if (type == "Single") {
         const std::string text = detail::ascii(rest);
-        // strtof, not from_chars: the WebAssembly toolchain's standard library reads no
-        // floating-point numbers with from_chars.
+        // strtof rather than from_chars: the WebAssembly toolchain's library reads no floats
+        // with from_chars. The table is written with '.' and the runners keep the "C" locale.
         char* end = nullptr;
         const float f = std::strtof(text.c_str(), &end);
         if (text.empty() || end != text.c_str() + text.size())

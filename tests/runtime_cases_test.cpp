@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -61,6 +62,41 @@ TEST(RuntimeCaseTable, CoversEveryServiceInSeveralLocalesAndCodePages) {
         EXPECT_GE(locales[op].size(), 3u) << op;
     for (const char* op : {"CodePage", "StrConv"})
         EXPECT_GE(codePages[op].size(), 4u) << op;
+}
+
+// A table that cannot mean what it says stops the run at its line, rather than being read as
+// some other case.
+TEST(RuntimeCaseTable, RefusesAMalformedRowNamingItsLine) {
+    const std::string path = TESSIVRA_BINARY_DIR "/tests/malformed_runtime_cases.tsv";
+    const auto messageFor = [&](const std::string& row) -> std::string {
+        {
+            std::ofstream out(path, std::ios::binary);
+            out << "# a comment\n\nCStr\ten-US\twindows-1252\t1\t\t1\n" << row << "\n";
+        }
+        try {
+            const std::vector<Case> cases = runtimecases::readCases(path);
+            for (const Case& c : cases)
+                runtimecases::typedValue(c.operation == "Format" ? c.argument : u"Empty:", c.line);
+        } catch (const std::runtime_error& e) {
+            return e.what();
+        }
+        return "read";
+    };
+    EXPECT_EQ(messageFor("CStr\ten-US\twindows-1252\t1\t1"),
+              "runtime_cases.tsv:4: 5 fields, not 6");
+    EXPECT_EQ(messageFor("UCase\ten-US\twindows-1252\t\\u12\t\tx"),
+              "runtime_cases.tsv:4: bad escape");
+    EXPECT_EQ(messageFor("UCase\ten-US\twindows-1252\t\\uD800\t\tx"),
+              "runtime_cases.tsv:4: bad escape"); // a lone surrogate is no character
+    EXPECT_EQ(messageFor("UCase\ten-US\twindows-1252\ta\\q\t\tx"),
+              "runtime_cases.tsv:4: bad escape");
+    EXPECT_EQ(messageFor("Format\ten-US\twindows-1252\tDouble:1\t0\t1"),
+              "runtime_cases.tsv:4: unknown value type Double");
+    EXPECT_EQ(messageFor("Format\ten-US\twindows-1252\tInteger:40000\t0\t1"),
+              "runtime_cases.tsv:4: not a 16-bit number");
+    // A CR LF checkout reads as the same table.
+    EXPECT_EQ(messageFor("UCase\ten-US\twindows-1252\ta\t\tA\r"), "read");
+    EXPECT_THROW(runtimecases::readCases(path + ".absent"), std::runtime_error);
 }
 
 // The shared ICU runtime, and the headless host's, which puts its fault checks in front of it.

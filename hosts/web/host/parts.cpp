@@ -112,8 +112,9 @@ WebTextBox::WebTextBox(WebSurface& owner, const TextBoxDesign& d, TextBoxEvents*
     element_.set("type", "text");
     element_.set("spellcheck", false);
     element_.call<void>("setAttribute", val("autocomplete"), val("off"));
-    for (const char* type : {"keydown", "keyup", "paste", "cut", "drop", "beforeinput", "focus",
-                             "pointerdown", "pointermove", "pointerup", "click", "dblclick"})
+    for (const char* type :
+         {"keydown", "keyup", "paste", "cut", "drop", "beforeinput", "compositionend", "focus",
+          "pointerdown", "pointermove", "pointerup", "click", "dblclick"})
         listen(element_, type);
     style();
     showText();
@@ -501,6 +502,18 @@ ErrorOr<void> WebTextBox::onDomEvent(const std::string& type, const val& e) {
                                                            static_cast<std::size_t>(selLength_))));
         }
         return replaceSelection(u"", EditSource::Typed);
+    }
+    if (type == "compositionend") {
+        // An input method composes in the element itself, where it cannot be refused; what it
+        // composed is then taken back and typed through the edit path, key by key, so that the
+        // control sees each character in KeyPress as it sees typed ones.
+        const std::u16string composed = fromJs(e["data"]);
+        showText();
+        for (char16_t ch : composed) {
+            TRY(keyDown(0, 0, std::u16string_view(&ch, 1)));
+            TRY(keyUp(0, 0));
+        }
+        return {};
     }
     if (type == "drop" || type == "beforeinput") {
         // Whatever else would change the text behind the box's back (dragged text, the

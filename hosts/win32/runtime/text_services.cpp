@@ -294,11 +294,20 @@ ErrorOr<std::u16string> Win32TextServices::Format(const Value& expression,
     layout.lpDecimalSep = decimalSymbol.data();
     layout.lpThousandSep = groupSymbol.data();
     layout.NegativeOrder = 1;
-    const int n = GetNumberFormatEx(wide(settings_.locale), 0, digits.c_str(), &layout, nullptr, 0);
-    if (n <= 0) return Error::invalidProcedureCall(); // more places than Windows lays out
-    std::wstring text(static_cast<std::size_t>(n), L'\0');
-    if (GetNumberFormatEx(wide(settings_.locale), 0, digits.c_str(), &layout, text.data(), n) <= 0)
-        return Error::invalidProcedureCall();
+    // Room for any amount the decimal type holds, grouped, with up to 28 decimals; a longer
+    // layout (many zero-filled places) asks for its size first.
+    std::wstring text(96, L'\0');
+    int n = GetNumberFormatEx(wide(settings_.locale), 0, digits.c_str(), &layout, text.data(),
+                              static_cast<int>(text.size()));
+    if (n <= 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        n = GetNumberFormatEx(wide(settings_.locale), 0, digits.c_str(), &layout, nullptr, 0);
+        if (n > 0) {
+            text.assign(static_cast<std::size_t>(n), L'\0');
+            n = GetNumberFormatEx(wide(settings_.locale), 0, digits.c_str(), &layout, text.data(),
+                                  n);
+        }
+    }
+    if (n <= 0) return Error::invalidProcedureCall();
     text.resize(static_cast<std::size_t>(n - 1));
 
     if (padded) {

@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include <map>
+#include <memory>
 
 namespace tessivra::typelib {
 
@@ -38,12 +39,12 @@ template <typename T> struct Ref {
     T** out() { return &p; }
 };
 
-// Stops at the first failing call, naming it.
+// Stops at the first failing call, naming it (the innermost one, where calls nest).
 #define CHECK(call)                                                                                \
     do {                                                                                           \
         const HRESULT hr_ = (call);                                                                \
         if (FAILED(hr_)) {                                                                         \
-            failed = #call;                                                                        \
+            if (failed.empty()) failed = #call;                                                    \
             return hr_;                                                                            \
         }                                                                                          \
     } while (0)

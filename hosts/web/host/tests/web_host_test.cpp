@@ -225,6 +225,20 @@ TEST_F(WebHostTest, NothingChangesTheTextBehindTheEditPath) {
     EXPECT_EQ(shown(), u"code fixed");
 }
 
+TEST_F(WebHostTest, ComposedTextIsTypedThroughTheEditPath) {
+    // The input method wrote into the element on its own; the box takes its text back and
+    // types what was composed, so each character reaches KeyPress.
+    val input = box->element();
+    input.set("value", "ab");
+    val init = val::object();
+    init.set("data", "ab");
+    box->element().call<bool>("dispatchEvent",
+                              val::global("CompositionEvent").new_(val("compositionend"), init));
+    EXPECT_EQ(shown(), u"ab");
+    EXPECT_EQ(std::count(probe->heard.begin(), probe->heard.end(), "KeyPress 97"), 1);
+    EXPECT_EQ(std::count(probe->heard.begin(), probe->heard.end(), "KeyPress 98"), 1);
+}
+
 TEST_F(WebHostTest, FocusRequestsFollowTheHostsRules) {
     ASSERT_FALSE(box->setEnabled(VFalse).isError());
     // The disabled box gave the focus on, as Tab would, and refuses it with the named code.
