@@ -58,7 +58,8 @@ closing() {
 }
 
 status=0
-node "$tests/tessivra_web_tests.js" >"$tests/node.log" 2>&1 || true
+# Node has no DOM: it runs everything but the suites over the web host ("Hosts/...").
+node "$tests/tessivra_web_tests.js" --gtest_filter='-Hosts/*' >"$tests/node.log" 2>&1 || true
 closing "Node" "$tests/node.log" || status=1
 
 timeout 600 chromium --headless --no-sandbox --disable-gpu --allow-file-access-from-files \

@@ -10,10 +10,6 @@ namespace tessivra::webruntime {
 
 namespace {
 
-bool isPlace(char16_t c) {
-    return c == u'#' || c == u'0';
-}
-
 // The zero of every run of ten decimal digits in the basic plane (Unicode's Nd characters come
 // in such runs, zero first). Sorted, so a digit is found by its run.
 constexpr std::array<char16_t, 37> kZeros{
@@ -53,42 +49,6 @@ std::size_t groupAt(std::u16string_view text, std::u16string_view group) {
 
 } // namespace
 
-ErrorOr<Places> readPattern(std::u16string_view pattern) {
-    const auto point = pattern.find(u'.');
-    const auto integer = pattern.substr(0, point);
-    const auto fraction =
-        point == std::u16string_view::npos ? std::u16string_view() : pattern.substr(point + 1);
-    Places places;
-    bool anyPlace = false;
-    bool required = false;
-    for (std::size_t i = 0; i < integer.size(); ++i) {
-        const char16_t c = integer[i];
-        if (c == u',') {
-            if (i == 0 || i + 1 == integer.size() || !isPlace(integer[i - 1]) ||
-                !isPlace(integer[i + 1]))
-                return Error::invalidProcedureCall();
-            places.grouped = true;
-        } else if (isPlace(c)) {
-            anyPlace = true;
-            // Every place from the first required one to the decimal symbol is filled, so
-            // "#0#" asks for two digits at least.
-            required = required || c == u'0';
-            if (required) ++places.minInteger;
-        } else {
-            return Error::invalidProcedureCall();
-        }
-    }
-    for (const char16_t c : fraction) {
-        if (!isPlace(c)) return Error::invalidProcedureCall();
-        anyPlace = true;
-        ++places.maxFraction;
-        if (c == u'0') places.minFraction = places.maxFraction;
-    }
-    if (!anyPlace) return Error::invalidProcedureCall();
-    places.pointAlways = point != std::u16string_view::npos && places.maxFraction == 0;
-    return places;
-}
-
 int decimalDigit(char16_t c) {
     if (c >= u'0' && c <= u'9') return c - u'0';
     if (c < 0x660) return -1;
@@ -108,16 +68,29 @@ bool readAmount(std::u16string_view text, const NumberSymbols& symbols, std::str
     if (negative || text.front() == u'+') text.remove_prefix(1);
 
     digits.clear();
-    std::size_t run = 0; // digits since the start or the last grouping separator
+    // The integer digits' groups: the first, those between separators, and the one last seen.
+    // They must be groups of three, as the display layout writes them, or the locale's own.
+    std::size_t run = 0;
+    std::size_t first = 0;
     bool grouped = false;
+    bool middlesOfThree = true;
+    bool middlesOfLocale = true;
     bool point = false;
+    const auto primary = static_cast<std::size_t>(symbols.primaryGroup);
+    const auto secondary = static_cast<std::size_t>(symbols.secondaryGroup);
     while (!text.empty()) {
         if (const int digit = decimalDigit(text.front()); digit >= 0) {
             digits += static_cast<char>('0' + digit);
             ++run;
             text.remove_prefix(1);
         } else if (const std::size_t g = groupAt(text, symbols.group); g != 0) {
-            if (run == 0 || run > 3 || (grouped && run != 3)) return false;
+            if (run == 0) return false;
+            if (!grouped) {
+                first = run;
+            } else {
+                middlesOfThree = middlesOfThree && run == 3;
+                middlesOfLocale = middlesOfLocale && run == secondary;
+            }
             grouped = true;
             run = 0;
             text.remove_prefix(g);
@@ -129,7 +102,11 @@ bool readAmount(std::u16string_view text, const NumberSymbols& symbols, std::str
             return false;
         }
     }
-    if (grouped && run != 3) return false;
+    if (grouped) {
+        const bool threes = first <= 3 && middlesOfThree && run == 3;
+        const bool locales = first <= secondary && middlesOfLocale && run == primary;
+        if (!threes && !locales) return false;
+    }
     const bool integerDigits = !digits.empty();
     if (!point) return integerDigits;
     if (text.empty()) return integerDigits; // "5." reads as 5; a lone "." as nothing

@@ -1,11 +1,8 @@
 #pragma once
 // The parts of the number layout that the browser's Intl.NumberFormat does not do the way the
 // controls need: reading an amount typed in the locale's symbols into a plain decimal string,
-// the pattern of digit places, grouping by threes, and rounding a decimal string for an engine
-// whose Intl rounds through binary floating point. Plain C++, so the rules are tested apart from
-// any browser.
-
-#include "framework/host/error.h"
+// grouping by threes, and rounding a decimal string for an engine whose Intl rounds through
+// binary floating point. Plain C++, so the rules are tested apart from any browser.
 
 #include <cstdint>
 #include <string>
@@ -17,26 +14,19 @@ namespace tessivra::webruntime {
 struct NumberSymbols {
     std::u16string decimal = u".";
     std::u16string group = u",";
+    // The locale's own grouping: the group next to the decimal symbol, and those before it
+    // (3 and 2 in India's 12,34,567; 3 and 3 in most locales).
+    int primaryGroup = 3;
+    int secondaryGroup = 3;
 };
-
-// What a pattern such as "###,###,###,##0.00" asks for: `#` an optional digit, `0` a required
-// one, at most one `.` and `,` between integer places. Anything else is an invalid procedure
-// call, as is a comma that does not stand between two places (it would scale, not group).
-struct Places {
-    std::int32_t minInteger = 0;
-    std::int32_t minFraction = 0;
-    std::int32_t maxFraction = 0;
-    bool grouped = false;
-    bool pointAlways = false; // "0." shows the decimal symbol with no decimals after it
-};
-ErrorOr<Places> readPattern(std::u16string_view pattern);
 
 // The value of a decimal digit of any script in the basic plane, or -1.
 int decimalDigit(char16_t c);
 
 // Reads `text` as an amount: white space trimmed at both ends, an optional "-", "+" or U+2212
 // minus, decimal digits of any script with the locale's grouping separator between groups of
-// three, and the locale's decimal symbol followed by digits (".5" and "5." read). Where the
+// three or in the locale's own groups, and the locale's decimal symbol followed by digits
+// (".5" and "5." read). Where the
 // locale groups with a space, any of the spaces Intl uses for it reads as one; where it groups
 // with an apostrophe, both apostrophes do. On success `digits` holds the amount without its sign
 // as ASCII ("1234.5", "0.5").

@@ -1,5 +1,7 @@
 #include "hosts/web/runtime/text_services.h"
 
+#include "framework/host/number_pattern.h"
+
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
@@ -103,13 +105,23 @@ EM_JS(int, tv_case, (const char16_t* text, int length, int upper, const char* lo
     }
 });
 
-// The decimal symbol (which 0) or the grouping separator (which 1) Intl writes for the locale.
+// The decimal symbol (which 0) or the grouping separator (which 1) Intl writes for the locale;
+// for which 2, the sizes of its groups next to the decimal symbol and before it, as two code
+// units.
 EM_JS(int, tv_number_symbol, (const char* locale, int which, char16_t* out, int cap), {
     var W = Module["tessivraText"];
     try {
         var f = new Intl.NumberFormat(UTF8ToString(locale),
                                       {"useGrouping": true, "minimumFractionDigits": 1});
-        var parts = f.formatToParts(1234567.5);
+        var parts = f.formatToParts(1234567890.5);
+        if (which === 2) {
+            var sizes = [];
+            for (var i = 0; i < parts.length; ++i)
+                if (parts[i]["type"] === "integer") sizes.push(parts[i]["value"].length);
+            var primary = sizes.length > 1 ? sizes[sizes.length - 1] : 3;
+            var secondary = sizes.length > 2 ? sizes[sizes.length - 2] : primary;
+            return W.give(String.fromCharCode(primary, secondary), out, cap);
+        }
         var want = which ? "group" : "decimal";
         for (var i = 0; i < parts.length; ++i)
             if (parts[i]["type"] === want) return W.give(parts[i]["value"], out, cap);
@@ -223,9 +235,12 @@ ErrorOr<std::unique_ptr<WebTextServices>> WebTextServices::create(TextSettings s
         fromPage([&](char16_t* out, int cap) { return tv_number_symbol(locale, 0, out, cap); });
     auto group =
         fromPage([&](char16_t* out, int cap) { return tv_number_symbol(locale, 1, out, cap); });
-    if (!decimal || !group || decimal->empty())
+    auto sizes =
+        fromPage([&](char16_t* out, int cap) { return tv_number_symbol(locale, 2, out, cap); });
+    if (!decimal || !group || !sizes || decimal->empty() || sizes->size() != 2 ||
+        (*sizes)[0] == 0 || (*sizes)[1] == 0)
         return badSetting("no number symbols for locale " + s.settings_.locale);
-    s.symbols_ = {std::move(*decimal), std::move(*group)};
+    s.symbols_ = {std::move(*decimal), std::move(*group), (*sizes)[0], (*sizes)[1]};
     s.intlRounds_ = tv_intl_rounds() != 0;
     return services;
 }
@@ -257,7 +272,7 @@ ErrorOr<std::u16string> WebTextServices::Format(const Value& expression,
                                                 std::int32_t) {
     // The pattern first: a pattern that cannot be laid out is the caller's mistake whatever the
     // value.
-    const Places places = TRY(readPattern(pattern));
+    const DigitPlaces places = TRY(readDigitPlaces(pattern));
     bool negative = false;
     char buffer[64];
     switch (expression.type()) {

@@ -65,6 +65,15 @@ TEST(WebRuntimeSettings, LocaleSymbolsComeFromIntl) {
     EXPECT_EQ(toUtf8(pt->numberSymbols().group), ".");
     EXPECT_EQ(toUtf8(fr->numberSymbols().decimal), ",");
     EXPECT_EQ(fr->numberSymbols().group, u"\u202F");
+    EXPECT_EQ(fr->numberSymbols().primaryGroup, 3);
+    EXPECT_EQ(fr->numberSymbols().secondaryGroup, 3);
+    auto india = make("en-IN");
+    ASSERT_TRUE(india);
+    EXPECT_EQ(india->numberSymbols().primaryGroup, 3);
+    EXPECT_EQ(india->numberSymbols().secondaryGroup, 2);
+    // The display layout groups by threes there too, and reads back either way.
+    EXPECT_EQ(layOut(*india, Value(u"1234567.5"), u"###,###,##0.00"), "1,234,567.50");
+    EXPECT_EQ(layOut(*india, Value(u"+12,34,567.5"), u"0.00"), "1234567.50");
 }
 
 TEST(AmountReader, GroupsOfThreeBetweenDigitsOnly) {
@@ -80,6 +89,23 @@ TEST(AmountReader, GroupsOfThreeBetweenDigitsOnly) {
         EXPECT_FALSE(readAmount(bad, en, digits, negative)) << toUtf8(bad);
     ASSERT_TRUE(readAmount(u"12,345,678.9", en, digits, negative));
     EXPECT_EQ(digits, "12345678.9");
+}
+
+TEST(AmountReader, TheLocalesOwnGroupsToo) {
+    const NumberSymbols india{u".", u",", 3, 2};
+    std::string digits;
+    bool negative = false;
+    for (std::u16string_view good :
+         {u"12,34,567.5", u"1,23,45,678", u"1,234,567", u"12,345", u"+1,23,456.5"})
+        EXPECT_TRUE(readAmount(good, india, digits, negative)) << toUtf8(good);
+    ASSERT_TRUE(readAmount(u"12,34,567.5", india, digits, negative));
+    EXPECT_EQ(digits, "1234567.5");
+    // Neither all threes nor the locale's twos before a three.
+    for (std::u16string_view bad :
+         {u"123,45,678", u"1,23,4567", u"1,2345", u"12,34,56", u"1,2,345"})
+        EXPECT_FALSE(readAmount(bad, india, digits, negative)) << toUtf8(bad);
+    // A locale grouping by threes takes no twos.
+    EXPECT_FALSE(readAmount(u"12,34,567", NumberSymbols{}, digits, negative));
 }
 
 TEST(AmountReader, SignsPointsAndNonNumbers) {
