@@ -17,6 +17,9 @@ constexpr wchar_t kParkingClass[] = L"TessivraParking";
 constexpr wchar_t kPartProperty[] = L"Tessivra.Part";
 
 HWND g_parking = nullptr;
+// IDispatchEx, which mingw's uuid library lacks.
+constexpr IID kIIDDispatchEx = {
+    0xA6EF9860, 0xC720, 0x11D0, {0x93, 0x37, 0x00, 0xA0, 0xC9, 0x0D, 0xCA, 0xA9}};
 // Above zero while a focus change is being reported: a focus request then waits for it to end,
 // as the desktop queues it.
 int g_focusMoving = 0;
@@ -990,15 +993,15 @@ ErrorOr<void> Win32Container::PopupMenu(const Value& menu, const Value& flags, c
     auto* d = dynamic_cast<DispatchObject*>(menu.anyObject().get());
     if (!d || !d->dispatch()) return Error::objectRequired();
     wchar_t popup[] = L"Popup";
+    ComPtr<IDispatchEx> ex;
     LPOLESTR name = popup;
     DISPID id = 0;
     if (FAILED(d->dispatch()->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) {
         // A script engine's own objects may answer only through IDispatchEx (Wine's VBScript
         // classes do).
-        ComPtr<IDispatchEx> ex;
         BSTR n = SysAllocString(popup);
         const bool found =
-            SUCCEEDED(d->dispatch()->QueryInterface(IID_IDispatchEx,
+            SUCCEEDED(d->dispatch()->QueryInterface(kIIDDispatchEx,
                                                     reinterpret_cast<void**>(ex.put()))) &&
             SUCCEEDED(ex->GetDispID(n, fdexNameCaseInsensitive, &id));
         SysFreeString(n);
@@ -1011,8 +1014,10 @@ ErrorOr<void> Win32Container::PopupMenu(const Value& menu, const Value& flags, c
         if (FAILED(toVariant(*in[i], args[i]))) return Error::typeMismatch();
     DISPPARAMS dp{args, nullptr, 4, 0};
     EXCEPINFO ei{};
-    HRESULT hr = d->dispatch()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp,
-                                       nullptr, &ei, nullptr);
+    HRESULT hr = ex ? ex->InvokeEx(id, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, nullptr, &ei,
+                                   nullptr)
+                    : d->dispatch()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                            &dp, nullptr, &ei, nullptr);
     for (VARIANT& v : args)
         VariantClear(&v);
     if (hr == DISP_E_EXCEPTION) {
