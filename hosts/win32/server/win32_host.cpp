@@ -160,6 +160,8 @@ public:
     ErrorOr<std::int16_t> Alignment() override { return alignment_; }
     ErrorOr<void> setAlignment(std::int16_t v) override {
         if (v < 0 || v > 2) return Error::invalidPropertyValue();
+        // The window's style is the system's to change, at a cost; an unchanged value leaves it.
+        if (v == alignment_) return {};
         alignment_ = v;
         LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~LONG_PTR(ES_RIGHT | ES_CENTER);
         style |= v == 1 ? ES_RIGHT : v == 2 ? ES_CENTER : ES_LEFT;
