@@ -524,6 +524,12 @@ void testInvoke() {
     check(idOf(m.p, L"KeyPress") == DISPID_UNKNOWN && idOf(m.p, L"Nope") == DISPID_UNKNOWN,
           "an event or an unknown name is no member");
 
+    {
+        Var font;
+        check(get(m.p, L"Font", &font.v) == S_OK && V_VT(&font.v) == VT_DISPATCH &&
+                  V_DISPATCH(&font.v) != nullptr,
+              "a new control's Font is a font object, not Nothing");
+    }
     check(putText(m.p, L"Text", L"12,5") == S_OK && getText(m.p, L"Text") == L"12,5",
           "Text put with DISPID_PROPERTYPUT and read back");
     VARIANT arg;

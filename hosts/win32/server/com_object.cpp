@@ -114,6 +114,7 @@ public:
     // A copy, so that a sink that unadvises from its handler does not disturb the walk.
     std::vector<Connection> connections() const { return connections_; }
     const IID& iid() const { return iid_; }
+    bool hasConnections() const { return !connections_.empty(); }
 
 private:
     IConnectionPointContainer* owner_;
@@ -810,8 +811,9 @@ public:
         dirty_ = true;
         auto id = dispatcher_ ? dispatcher_->findIdOfName(name) : std::nullopt;
         const DISPID dispid = id ? *id : DISPID_UNKNOWN;
-        for (const Connection& c : notify_.connections())
-            static_cast<IPropertyNotifySink*>(c.sink.get())->OnChanged(dispid);
+        if (notify_.hasConnections())
+            for (const Connection& c : notify_.connections())
+                static_cast<IPropertyNotifySink*>(c.sink.get())->OnChanged(dispid);
         if (viewSink_) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
         return {};
     }
@@ -842,7 +844,7 @@ public:
 
     // ---- EventSink: the form's side, reached through the connection point ----
     ErrorOr<void> Invoke(DispId event, EventArgs args) override {
-        if (frozen_ > 0) return {};
+        if (frozen_ > 0 || !events_.hasConnections()) return {};
         for (const Connection& c : events_.connections()) {
             std::array<VARIANT, EventArgStore::MaxParams> v{};
             std::array<SHORT, EventArgStore::MaxParams> shorts{};

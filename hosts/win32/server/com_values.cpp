@@ -193,6 +193,22 @@ struct VariantHolder {
 } // namespace
 
 HRESULT toValue(const VARIANT& in, Value& out) {
+    switch (V_VT(&in)) {
+    case VT_I2:
+        out = Value(static_cast<std::int16_t>(V_I2(&in)));
+        return S_OK;
+    case VT_I4:
+        out = Value(static_cast<std::int32_t>(V_I4(&in)));
+        return S_OK;
+    case VT_BOOL:
+        out = Value::boolean(V_BOOL(&in) != VARIANT_FALSE);
+        return S_OK;
+    case VT_BSTR:
+        out = Value(fromBstr(V_BSTR(&in)));
+        return S_OK;
+    default:
+        break;
+    }
     VariantHolder d;
     if (HRESULT hr = direct(in, d.v); FAILED(hr)) return hr;
     VARIANT& v = d.v;
@@ -303,6 +319,8 @@ HRESULT toMemberValue(const VARIANT& in, MemberType type, Value& out) {
     case MemberType::Variant:
         return toValue(in, out);
     }
+    // The common case, a value of the very type, is taken without a copy or a conversion.
+    if (V_VT(&in) == want) return toValue(in, out);
     VariantHolder d;
     if (HRESULT hr = direct(in, d.v); FAILED(hr)) return hr;
     if (V_VT(&d.v) == VT_ERROR && V_ERROR(&d.v) == DISP_E_PARAMNOTFOUND) {

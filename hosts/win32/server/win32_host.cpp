@@ -52,6 +52,13 @@ std::u16string windowText(HWND h) {
     return fromWide(buf.data(), static_cast<std::size_t>(std::max(n, 0)));
 }
 
+// The font a constituent shows until it is given one: the desktop's dialog font, an object of
+// its own, as each new control on a form gets.
+FontRef defaultFont() {
+    auto f = newFont({u"MS Sans Serif", 8.25f});
+    return f.isError() ? nullptr : f.releaseValue();
+}
+
 Error gone() {
     return {errc::ObjectDisconnected, u"Object disconnected"};
 }
@@ -154,6 +161,8 @@ public:
           maxLength_(d.maxLength) {
         // The box itself takes any length; MaxLength is applied to typing and pasting here.
         SendMessageW(hwnd_, EM_LIMITTEXT, 0x7FFFFFFE, 0);
+        font_ = defaultFont();
+        applyFont(font_);
     }
     PartHandle<TextBox> handle() const { return anchor_.handle(); }
 
@@ -606,6 +615,7 @@ public:
         : Win32Constituent(owner, h, d.bounds), anchor_(*this), events_(e), autoSize_(d.autoSize),
           font_(d.font), mouseIcon_(d.mouseIcon), mousePointer_(d.mousePointer) {
         setColours(d.backColor, d.foreColor);
+        if (!font_) font_ = defaultFont();
         applyFont(font_);
         fit();
     }
