@@ -921,13 +921,18 @@ void testTyping() {
         Placed p;
         check(place(p, classNamed("HoraAtual"), 360), "HoraAtual placed");
         HWND label = childOfClass(p.window, L"Static");
-        wchar_t first[64] = {};
+        wchar_t placeholder[64] = {}, first[64] = {}, second[64] = {};
         if (label) {
-            pump(1300);
+            GetWindowTextW(label, placeholder, 64);
+            pump(1100);
             GetWindowTextW(label, first, 64);
+            pump(1100);
+            GetWindowTextW(label, second, 64);
         }
-        check(std::wcschr(first, L':') != nullptr,
-              "the clock shows the time after a tick: " + narrow(first));
+        check(std::wcschr(first, L':') && std::wcscmp(placeholder, first) != 0 &&
+                  std::wcscmp(first, second) != 0,
+              "the clock shows the time and moves on with each tick: " + narrow(placeholder) +
+                  " " + narrow(first) + " " + narrow(second));
     }
 }
 
@@ -957,6 +962,69 @@ void testCredits() {
     check(g_shellCalls == 1 && _stricmp(g_shellOp.c_str(), "Open") == 0 &&
               g_shellFile.find("http") != std::string::npos,
           "clicking the link asks the shell to open it: " + g_shellFile);
+}
+
+// Siting, the ambient font, sizing, drawing and deactivation through the OLE interfaces.
+void testOleSite() {
+    FONTDESC fd{sizeof(FONTDESC), const_cast<LPOLESTR>(L"Courier New"), {}, 700, 0, FALSE,
+                FALSE, FALSE};
+    fd.cySize.int64 = 120000;
+    Ptr<IFontDisp> ambient;
+    OleCreateFontIndirect(&fd, IID_IFontDisp, ambient.putVoid());
+    Placed p;
+    const ControlClassInfo& clock = classNamed("HoraAtual");
+    check(SUCCEEDED(create(clock, p.disp.put())) &&
+              SUCCEEDED(p.disp->QueryInterface(IID_IOleObject, p.ole.putVoid())),
+          "HoraAtual created");
+    if (!p.ole) return;
+    p.site = new TestSite(g_form, RECT{20, 20, 220, 50}, ambient.p);
+    p.ole->SetClientSite(p.site);
+    Bag* empty = new Bag;
+    Ptr<IPersistPropertyBag> ppb;
+    p.disp->QueryInterface(IID_IPersistPropertyBag, ppb.putVoid());
+    check(ppb && SUCCEEDED(ppb->Load(empty, nullptr)), "an empty bag loads");
+    empty->Release();
+    Var font;
+    Ptr<IUnknown> got, want;
+    check(p.site->ambientFontRequests > 0 && get(p.disp.p, L"Font", &font.v) == S_OK &&
+              V_VT(&font.v) == VT_DISPATCH && V_DISPATCH(&font.v) &&
+              SUCCEEDED(V_DISPATCH(&font.v)->QueryInterface(IID_IUnknown, got.putVoid())) &&
+              SUCCEEDED(ambient->QueryInterface(IID_IUnknown, want.putVoid())) && got.p == want.p,
+          "a key left out of the bag takes the site's ambient font, by reference");
+
+    SIZEL size{5080, 1270}; // two inches by half an inch
+    SIZEL back{};
+    check(SUCCEEDED(p.ole->SetExtent(DVASPECT_CONTENT, &size)) &&
+              SUCCEEDED(p.ole->GetExtent(DVASPECT_CONTENT, &back)) && back.cx == 5080,
+          "SetExtent sizes the control: " + std::to_string(back.cx));
+    check(p.ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, p.site, 0, g_form, nullptr) == S_OK &&
+              p.site->inPlaceActivations == 1 && p.site->uiActivations == 1,
+          "DoVerb UI-activates the control in place");
+    Ptr<IViewObject2> view;
+    HDC dc = CreateCompatibleDC(nullptr);
+    RECTL bounds{0, 0, 100, 20};
+    check(SUCCEEDED(p.disp->QueryInterface(IID_IViewObject2, view.putVoid())) &&
+              view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr,
+                         nullptr, 0) == S_OK &&
+              view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr,
+                         nullptr, 0) == DV_E_DVASPECT,
+          "IViewObject2 draws the content aspect only");
+    DeleteDC(dc);
+    Ptr<IOleInPlaceObject> ipo;
+    HWND window = nullptr;
+    p.disp->QueryInterface(IID_IOleInPlaceObject, ipo.putVoid());
+    if (ipo) ipo->GetWindow(&window);
+    check(window && GetParent(window) == g_form, "the control's window stands on the form");
+    p.ole->Close(OLECLOSE_NOSAVE);
+    check(p.site->inPlaceDeactivations == 1 && window && GetParent(window) != g_form,
+          "Close deactivates it and takes its window off the form");
+    Ptr<IOleControl> control;
+    CONTROLINFO ci{};
+    ci.cb = sizeof ci;
+    check(SUCCEEDED(p.disp->QueryInterface(IID_IOleControl, control.putVoid())) &&
+              SUCCEEDED(control->GetControlInfo(&ci)) && control->FreezeEvents(TRUE) == S_OK &&
+              control->FreezeEvents(FALSE) == S_OK,
+          "IOleControl answers");
 }
 
 // Wine's own control container window creates, sites and activates a control by ProgId.
@@ -1087,6 +1155,7 @@ int main(int argc, char** argv) {
         testTypeLibrary();
         testInvoke();
         testPersistence();
+        testOleSite();
         testTyping();
         testCredits();
         testAtlAxWin();
