@@ -536,11 +536,11 @@ void testInvoke() {
     V_VT(&arg) = VT_I4;
     V_I4(&arg) = 1;
     DISPPARAMS one{&arg, nullptr, 1, 0};
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
     Var r;
     check(m->Invoke(0x68030001, IID_NULL, 0, DISPATCH_PROPERTYGET, &one, &r.v, nullptr, nullptr) ==
               DISP_E_BADPARAMCOUNT,
           "a read with an argument: DISP_E_BADPARAMCOUNT");
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
     check(m->Invoke(0x0BAD, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &r.v, nullptr, nullptr) ==
               DISP_E_MEMBERNOTFOUND,
           "an identifier the class lacks: DISP_E_MEMBERNOTFOUND");
@@ -549,6 +549,24 @@ void testInvoke() {
     check(m->Invoke(0x68030001, IID_NULL, 0, DISPATCH_PROPERTYPUT, &zero, nullptr, nullptr,
                     nullptr) == DISP_E_BADPARAMCOUNT,
           "a put without its value: DISP_E_BADPARAMCOUNT");
+    // Malformed calls are refused before anything is read from them.
+    DISPPARAMS moreNamed{&arg, &named, 1, 2};
+    DISPPARAMS noNames{&arg, nullptr, 1, 1};
+    DISPPARAMS noValues{nullptr, nullptr, 1, 0};
+    check(m->Invoke(0x68030001, IID_NULL, 0, DISPATCH_PROPERTYPUT, &moreNamed, nullptr, nullptr,
+                    nullptr) == E_INVALIDARG &&
+              m->Invoke(0x68030001, IID_NULL, 0, DISPATCH_PROPERTYPUT, &noNames, nullptr, nullptr,
+                        nullptr) == E_INVALIDARG &&
+              m->Invoke(0x68030001, IID_NULL, 0, DISPATCH_PROPERTYPUT, &noValues, nullptr,
+                        nullptr, nullptr) == E_INVALIDARG,
+          "more named arguments than arguments, or missing arrays: E_INVALIDARG");
+    LPOLESTR nullName = nullptr;
+    DISPID ignored = 0;
+    check(m->GetIDsOfNames(IID_NULL, &nullName, 1, 0, &ignored) == E_INVALIDARG,
+          "GetIDsOfNames with a null name: E_INVALIDARG");
+    check(m->Invoke(0x68030001, IID_IDispatch, 0, DISPATCH_PROPERTYGET, &none, &r.v, nullptr,
+                    nullptr) == DISP_E_UNKNOWNINTERFACE,
+          "Invoke with an interface other than IID_NULL: DISP_E_UNKNOWNINTERFACE");
 
     VARIANT s;
     V_VT(&s) = VT_BSTR;
@@ -997,6 +1015,9 @@ void testOleSite() {
     check(SUCCEEDED(p.ole->SetExtent(DVASPECT_CONTENT, &size)) &&
               SUCCEEDED(p.ole->GetExtent(DVASPECT_CONTENT, &back)) && back.cx == 5080,
           "SetExtent sizes the control: " + std::to_string(back.cx));
+    SIZEL negative{-1, 100};
+    check(p.ole->SetExtent(DVASPECT_CONTENT, &negative) == E_INVALIDARG,
+          "a negative extent is refused");
     check(p.ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, p.site, 0, g_form, nullptr) == S_OK &&
               p.site->inPlaceActivations == 1 && p.site->uiActivations == 1,
           "DoVerb UI-activates the control in place");

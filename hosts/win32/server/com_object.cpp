@@ -276,6 +276,8 @@ public:
     }
     HRESULT getIDsOfNames(LPOLESTR* names, UINT count, DISPID* ids) {
         if (!names || !ids || count == 0) return E_INVALIDARG;
+        for (UINT i = 0; i < count; ++i)
+            if (!names[i]) return E_INVALIDARG;
         HRESULT hr = S_OK;
         for (UINT i = 0; i < count; ++i)
             ids[i] = DISPID_UNKNOWN;
@@ -303,6 +305,9 @@ public:
         DISPPARAMS none{nullptr, nullptr, 0, 0};
         if (!params) params = &none;
         if (params->cArgs > 0 && !params->rgvarg) return E_INVALIDARG;
+        if (params->cNamedArgs > params->cArgs ||
+            (params->cNamedArgs > 0 && !params->rgdispidNamedArgs))
+            return E_INVALIDARG;
         const DispatchMember* m = memberById(*info_.Class, id);
         if (!m) return DISP_E_MEMBERNOTFOUND;
         ensurePlaced();
@@ -671,6 +676,7 @@ public:
     HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override {
         if (!size) return E_POINTER;
         if (aspect != DVASPECT_CONTENT) return E_FAIL;
+        if (size->cx < 0 || size->cy < 0) return E_INVALIDARG;
         // HIMETRIC to pixels at 96 dots to the inch.
         RECT r{0, 0, MulDiv(size->cx, 96, 2540), MulDiv(size->cy, 96, 2540)};
         RECT now{};
