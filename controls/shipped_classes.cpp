@@ -92,7 +92,7 @@ constexpr auto kClasses = std::to_array<ControlClassInfo>({
             &createAsControl<Sobre>}),
 });
 
-static_assert(std::ranges::all_of(kClasses, namesFollowClass));
+static_assert(std::all_of(kClasses.begin(), kClasses.end(), namesFollowClass));
 
 } // namespace
 

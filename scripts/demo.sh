@@ -10,3 +10,5 @@ for script in examples/*.tvs; do
   echo "### $script"
   ./build/tools/tessivra-run "$script"
 done
+# The same controls as custom elements on a static page: build/web/index.html.
+if [ -f hosts/web/runtime/CMakeLists.txt ]; then bash scripts/build-web-page.sh; fi

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
-#include <variant>
 
 namespace tessivra {
 
@@ -55,43 +55,74 @@ struct Error {
     friend bool operator==(const Error&, const Error&) = default;
 };
 
-// A value or the failure that stands in its place. The failure is held apart, so that the
-// success path carries no more than the value.
+// A value or the failure that stands in its place. The failure is held apart, behind a pointer
+// that is null on success, so that the success path carries the value and one null pointer: the
+// keystroke path returns these several times a key, and a tagged union of both costs more there.
 template <typename T> class [[nodiscard]] ErrorOr {
 public:
-    ErrorOr(T value) : state_(std::in_place_index<0>, std::move(value)) {}
-    ErrorOr(Error error)
-        : state_(std::in_place_index<1>, std::make_unique<Error>(std::move(error))) {}
+    ErrorOr(T value) { new (&value_) T(std::move(value)); }
+    ErrorOr(Error error) : error_(std::make_unique<Error>(std::move(error))) {}
     template <typename U>
     requires(std::is_constructible_v<T, U&&> && !std::is_same_v<std::decay_t<U>, Error> &&
-             !std::is_same_v<std::decay_t<U>, ErrorOr>) ErrorOr(U&& value)
-        : state_(std::in_place_index<0>, std::forward<U>(value)) {}
-    ErrorOr(ErrorOr&&) noexcept = default;
-    ErrorOr& operator=(ErrorOr&&) noexcept = default;
-    ErrorOr(const ErrorOr& other) : state_(copyOf(other.state_)) {}
-    ErrorOr& operator=(const ErrorOr& other) {
-        state_ = copyOf(other.state_);
+             !std::is_same_v<std::decay_t<U>, ErrorOr>) ErrorOr(U&& value) {
+        // Explicit, as a return statement's conversion would be: `return 0;` in a routine that
+        // returns ErrorOr<std::int16_t> converts the int.
+        new (&value_) T(static_cast<T>(std::forward<U>(value)));
+    }
+    ErrorOr(ErrorOr&& other) noexcept { takeFrom(std::move(other)); }
+    ErrorOr& operator=(ErrorOr&& other) noexcept {
+        if (this != &other) {
+            clear();
+            takeFrom(std::move(other));
+        }
         return *this;
     }
+    ErrorOr(const ErrorOr& other) { copyFrom(other); }
+    ErrorOr& operator=(const ErrorOr& other) {
+        if (this != &other) {
+            clear();
+            copyFrom(other);
+        }
+        return *this;
+    }
+    ~ErrorOr() { clear(); }
 
-    bool isError() const { return state_.index() == 1; }
+    bool isError() const { return error_ != nullptr; }
     explicit operator bool() const { return !isError(); }
 
-    T& value() & { return std::get<0>(state_); }
-    const T& value() const& { return std::get<0>(state_); }
-    T&& value() && { return std::get<0>(std::move(state_)); }
-    T releaseValue() { return std::move(std::get<0>(state_)); }
+    T& value() & { return value_; }
+    const T& value() const& { return value_; }
+    T&& value() && { return std::move(value_); }
+    T releaseValue() { return std::move(value_); }
 
-    const Error& error() const { return *std::get<1>(state_); }
-    Error releaseError() { return std::move(*std::get<1>(state_)); }
+    const Error& error() const { return *error_; }
+    Error releaseError() { return std::move(*error_); }
 
 private:
-    using State = std::variant<T, std::unique_ptr<Error>>;
-    static State copyOf(const State& s) {
-        if (s.index() == 0) return State(std::in_place_index<0>, std::get<0>(s));
-        return State(std::in_place_index<1>, std::make_unique<Error>(*std::get<1>(s)));
+    void clear() {
+        if (error_)
+            error_.reset();
+        else
+            value_.~T();
     }
-    State state_;
+    // Leaves `other` holding its moved-from value or its emptied error, still destructible.
+    void takeFrom(ErrorOr&& other) {
+        if (other.error_)
+            error_ = std::make_unique<Error>(std::move(*other.error_));
+        else
+            new (&value_) T(std::move(other.value_));
+    }
+    void copyFrom(const ErrorOr& other) {
+        if (other.error_)
+            error_ = std::make_unique<Error>(*other.error_);
+        else
+            new (&value_) T(other.value_);
+    }
+
+    union {
+        T value_;
+    };
+    std::unique_ptr<Error> error_;
 };
 
 // Success costs a null pointer: routines on the keystroke path return this several times a key.

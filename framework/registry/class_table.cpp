@@ -48,9 +48,10 @@ bool sameProgId(char a, char16_t b) {
 const ControlClassInfo* findByProgId(std::span<const ControlClassInfo> classes,
                                      std::string_view progId) {
     for (const ControlClassInfo& c : classes)
-        if (std::ranges::equal(c.ProgId, progId, [](char a, char b) {
-                return sameProgId(a, static_cast<char16_t>(static_cast<unsigned char>(b)));
-            }))
+        if (std::equal(
+                c.ProgId.begin(), c.ProgId.end(), progId.begin(), progId.end(), [](char a, char b) {
+                    return sameProgId(a, static_cast<char16_t>(static_cast<unsigned char>(b)));
+                }))
             return &c;
     return nullptr;
 }
@@ -58,12 +59,14 @@ const ControlClassInfo* findByProgId(std::span<const ControlClassInfo> classes,
 const ControlClassInfo* findByProgId(std::span<const ControlClassInfo> classes,
                                      std::u16string_view progId) {
     for (const ControlClassInfo& c : classes)
-        if (std::ranges::equal(c.ProgId, progId, sameProgId)) return &c;
+        if (std::equal(c.ProgId.begin(), c.ProgId.end(), progId.begin(), progId.end(), sameProgId))
+            return &c;
     return nullptr;
 }
 
 const ControlClassInfo* findByClsid(std::span<const ControlClassInfo> classes, const Guid& clsid) {
-    const auto it = std::ranges::find(classes, clsid, &ControlClassInfo::Clsid);
+    const auto it = std::find_if(classes.begin(), classes.end(),
+                                 [&](const ControlClassInfo& c) { return c.Clsid == clsid; });
     return it == classes.end() ? nullptr : &*it;
 }
 

@@ -49,7 +49,16 @@ struct Guid {
     constexpr bool isNull() const { return *this == Guid{}; }
 
     friend constexpr bool operator==(const Guid&, const Guid&) = default;
-    friend constexpr auto operator<=>(const Guid&, const Guid&) = default;
+    // Written out field by field: not every standard library the core is compiled with (the
+    // WebAssembly toolchain's among them) compares std::array three ways.
+    friend constexpr std::strong_ordering operator<=>(const Guid& a, const Guid& b) {
+        if (auto c = a.data1 <=> b.data1; c != 0) return c;
+        if (auto c = a.data2 <=> b.data2; c != 0) return c;
+        if (auto c = a.data3 <=> b.data3; c != 0) return c;
+        for (std::size_t i = 0; i < a.data4.size(); ++i)
+            if (auto c = a.data4[i] <=> b.data4[i]; c != 0) return c;
+        return std::strong_ordering::equal;
+    }
 };
 
 namespace detail {

@@ -35,7 +35,7 @@ bool sameKey(std::string_view a, std::string_view b) {
 }
 
 std::size_t depth(std::string_view key) {
-    return std::ranges::count(key, '\\');
+    return static_cast<std::size_t>(std::count(key.begin(), key.end(), '\\'));
 }
 
 // Keys every component server shares. They hold other software's entries; the library's own
@@ -120,14 +120,16 @@ ErrorOr<void> removeRecords(RegistryBackend& registry, const std::vector<Registr
     for (const RegistryRecord& record : records) {
         std::string_view key = record.key;
         while (depth(key) >= 1 && !isSharedKey(key)) {
-            if (std::ranges::none_of(keys, [&](const std::string& k) { return sameKey(k, key); }))
+            if (std::none_of(keys.begin(), keys.end(),
+                             [&](const std::string& k) { return sameKey(k, key); }))
                 keys.emplace_back(key);
             key = key.substr(0, key.rfind('\\'));
         }
     }
     // Children before parents, so a parent is looked at once its own records are gone.
-    std::ranges::stable_sort(
-        keys, [](const std::string& a, const std::string& b) { return depth(a) > depth(b); });
+    std::stable_sort(keys.begin(), keys.end(), [](const std::string& a, const std::string& b) {
+        return depth(a) > depth(b);
+    });
     for (const std::string& key : keys)
         TRY(registry.deleteKeyIfEmpty(key));
     return {};

@@ -21,7 +21,7 @@ IdentifierResource makeIdentifierResource(std::string_view prefix, std::string_v
         r.name += upper(c);
     r.bytes[0] = 16; // the length of what follows, little-endian
     const std::array<std::uint8_t, 16> guid = iid.toBytes();
-    std::ranges::copy(guid, r.bytes.begin() + 4);
+    std::copy(guid.begin(), guid.end(), r.bytes.begin() + 4);
     return r;
 }
 
@@ -45,7 +45,8 @@ std::span<const std::uint8_t> toolboxBitmap(std::int32_t id) {
 std::vector<std::uint8_t> identifierResource(std::span<const ControlClassInfo> classes,
                                              std::string_view name) {
     for (const IdentifierResource& r : identifierResources(classes))
-        if (std::ranges::equal(r.name, name, [](char a, char b) { return a == upper(b); }))
+        if (std::equal(r.name.begin(), r.name.end(), name.begin(), name.end(),
+                       [](char a, char b) { return a == upper(b); }))
             return {r.bytes.begin(), r.bytes.end()};
     return {};
 }

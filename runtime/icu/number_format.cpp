@@ -1,5 +1,7 @@
 #include "runtime/icu/number_format.h"
 
+#include "framework/host/number_pattern.h"
+
 #include <unicode/decimfmt.h>
 #include <unicode/formattedvalue.h>
 #include <unicode/locid.h>
@@ -25,59 +27,6 @@ constexpr std::size_t kMaxLayouts = 16;
 
 constexpr auto kMaxIcuLength = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
 
-// What a pattern of digit places asks for.
-struct Places {
-    std::int32_t minInteger = 0;
-    std::int32_t minFraction = 0;
-    std::int32_t maxFraction = 0;
-    bool grouped = false;
-    bool pointAlways = false; // "0." shows the decimal symbol with no decimals after it
-};
-
-bool isPlace(char16_t c) {
-    return c == u'#' || c == u'0';
-}
-
-ErrorOr<Places> readPattern(std::u16string_view pattern) {
-    const auto point = pattern.find(u'.');
-    const auto integer = pattern.substr(0, point);
-    const auto fraction =
-        point == std::u16string_view::npos ? std::u16string_view() : pattern.substr(point + 1);
-    Places places;
-    bool anyPlace = false;
-    bool required = false;
-    for (std::size_t i = 0; i < integer.size(); ++i) {
-        const char16_t c = integer[i];
-        if (c == u',') {
-            // A comma that does not stand between two places (leading, trailing, doubled)
-            // divides the amount by a thousand in the format strings this syntax follows;
-            // refusing it beats grouping where the caller meant scaling.
-            if (i == 0 || i + 1 == integer.size() || !isPlace(integer[i - 1]) ||
-                !isPlace(integer[i + 1]))
-                return Error::invalidProcedureCall();
-            places.grouped = true;
-        } else if (isPlace(c)) {
-            anyPlace = true;
-            // Every place from the first required one to the decimal symbol is filled, so
-            // "#0#" asks for two digits at least.
-            required = required || c == u'0';
-            if (required) ++places.minInteger;
-        } else {
-            return Error::invalidProcedureCall();
-        }
-    }
-    for (const char16_t c : fraction) {
-        if (!isPlace(c)) // a second decimal symbol, a comma or any literal
-            return Error::invalidProcedureCall();
-        anyPlace = true;
-        ++places.maxFraction;
-        if (c == u'0') places.minFraction = places.maxFraction;
-    }
-    if (!anyPlace) return Error::invalidProcedureCall();
-    places.pointAlways = point != std::u16string_view::npos && places.maxFraction == 0;
-    return places;
-}
-
 // One compiled pattern. The settings go through a skeleton into ICU's C formatter because only
 // that one writes into a result object the caller can reuse; the C++ formatter allocates a new
 // result on every call.
@@ -87,7 +36,7 @@ struct Layout {
 };
 
 ErrorOr<std::unique_ptr<Layout>> compile(const icu::Locale& locale, std::u16string_view pattern) {
-    const Places places = TRY(readPattern(pattern));
+    const DigitPlaces places = TRY(readDigitPlaces(pattern));
     namespace number = icu::number;
     UErrorCode status = U_ZERO_ERROR;
     // The amount arrives without its sign (see format), so the rounding mode only has to round

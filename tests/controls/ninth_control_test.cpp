@@ -180,7 +180,7 @@ TEST(NinthControlRow, IsDescribedAndRegisteredWithTheLibrarysOwnClasses) {
               typeDescriptions(shippedClasses()).size() + 3);
 
     const auto records = registrationRecords(shippedAndOneMore(), "C:\\Tessivra.ocx");
-    const auto progId = std::ranges::find_if(records, [](const RegistryRecord& r) {
+    const auto progId = std::find_if(records.begin(), records.end(), [](const RegistryRecord& r) {
         return r.key.ends_with("\\Tessivra.SoDigitos\\CLSID");
     });
     ASSERT_NE(progId, records.end());

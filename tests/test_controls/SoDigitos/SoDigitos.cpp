@@ -37,7 +37,7 @@ SoDigitos::SoDigitos(Site site) : WrappedText(site, Class, kFamily) {}
 ErrorOr<std::int32_t> SoDigitos::Digitos() {
     const std::u16string text = TRY(Text1().Text());
     return static_cast<std::int32_t>(
-        std::ranges::count_if(text, [](char16_t c) { return c >= u'0' && c <= u'9'; }));
+        std::count_if(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; }));
 }
 
 ErrorOr<void> SoDigitos::Text1_KeyPress(std::int16_t& KeyAscii) {
