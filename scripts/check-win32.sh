@@ -27,7 +27,8 @@ for arch in i686 x86_64; do
     dir="$build_dir/$arch"
     cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$arch.cmake" -DTESSIVRA_WIN32=ON \
-        -DTESSIVRA_RESGEN="$build_dir/tessivra-resgen" >/dev/null
+        -DTESSIVRA_RESGEN="$build_dir/tessivra-resgen" -DTESSIVRA_WINEPREFIX="$WINEPREFIX" \
+        >/dev/null
     cmake --build "$dir" --target tessivra_server tessivra-container -- -j2 >/dev/null
     ocx="$dir/hosts/win32/server/Tessivra.ocx"
     container="$dir/hosts/win32/container/tessivra-container.exe"

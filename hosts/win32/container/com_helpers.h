@@ -6,9 +6,9 @@
 // COM interfaces have no virtual destructor by design: an object deletes itself in Release.
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
-#include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <windows.h>
 
 #include <functional>
 #include <map>
@@ -32,8 +32,12 @@ private:
 };
 
 #define TESTHOST_IUNKNOWN                                                                          \
-    ULONG STDMETHODCALLTYPE AddRef() override { return addRef(); }                                 \
-    ULONG STDMETHODCALLTYPE Release() override { return release(); }
+    ULONG STDMETHODCALLTYPE AddRef() override {                                                    \
+        return addRef();                                                                           \
+    }                                                                                              \
+    ULONG STDMETHODCALLTYPE Release() override {                                                   \
+        return release();                                                                          \
+    }
 
 // A site that lets the control in-place activate in `window`, at `rect`, and answers the ambient
 // font through its IDispatch.

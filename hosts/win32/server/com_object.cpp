@@ -46,7 +46,6 @@ HRESULT failWith(const Error& e, const ControlClassInfo& info) {
     return errorScode(e.code);
 }
 
-
 // The dual interface: IDispatch's seven methods and one slot per access of each member.
 struct DualInterface {
     const void* const* vtbl;
@@ -82,7 +81,8 @@ public:
         *iid = iid_;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** out) override {
+    HRESULT STDMETHODCALLTYPE
+    GetConnectionPointContainer(IConnectionPointContainer** out) override {
         if (!out) return E_POINTER;
         *out = owner_;
         owner_->AddRef();
@@ -131,7 +131,8 @@ public:
         std::wstring k = toWide(key);
         VARIANT v;
         VariantInit(&v);
-        if (def.type() == ValueType::Font || def.type() == ValueType::Picture) V_VT(&v) = VT_DISPATCH;
+        if (def.type() == ValueType::Font || def.type() == ValueType::Picture)
+            V_VT(&v) = VT_DISPATCH;
         HRESULT hr = bag_->Read(k.c_str(), &v, log_);
         if (FAILED(hr)) {
             VariantClear(&v);
@@ -281,8 +282,7 @@ public:
         HRESULT hr = S_OK;
         for (UINT i = 0; i < count; ++i)
             ids[i] = DISPID_UNKNOWN;
-        std::u16string_view name(reinterpret_cast<const char16_t*>(names[0]),
-                                 wcslen(names[0]));
+        std::u16string_view name(reinterpret_cast<const char16_t*>(names[0]), wcslen(names[0]));
         auto id = dispatcher_->findIdOfName(name);
         if (!id || !memberById(*info_.Class, *id)) return DISP_E_UNKNOWNNAME;
         ids[0] = *id;
@@ -389,8 +389,8 @@ public:
                 }
                 given[at] = !args[at].isMissing();
             }
-            if (positional + named < required && std::count(given.begin(), given.begin() + long(n),
-                                                            true) < long(required))
+            if (positional + named < required &&
+                std::count(given.begin(), given.begin() + long(n), true) < long(required))
                 return DISP_E_BADPARAMCOUNT;
             for (std::size_t i = 0; i < n; ++i)
                 if (!m->params[i].optional && !given[i]) return DISP_E_PARAMNOTOPTIONAL;
@@ -428,7 +428,8 @@ public:
         ensurePlaced();
         const VtableSlot& s = slots_[slot];
         InvokeResult r = dispatcher_->invoke(s.id, InvokeKind::Get);
-        if (r.isError()) return failWith(r.error().isException() ? r.error().exception : r.error(), info_);
+        if (r.isError())
+            return failWith(r.error().isException() ? r.error().exception : r.error(), info_);
         const Value& v = r.value();
         switch (s.type) {
         case MemberType::I2:
@@ -495,7 +496,8 @@ public:
             return E_UNEXPECTED;
         }
         InvokeResult r = dispatcher_->invoke(s.id, s.kind, std::span<const Value>(&v, 1));
-        if (r.isError()) return failWith(r.error().isException() ? r.error().exception : r.error(), info_);
+        if (r.isError())
+            return failWith(r.error().isException() ? r.error().exception : r.error(), info_);
         return S_OK;
     }
     HRESULT slotCall(std::size_t slot, IDispatch* menu, const VARIANT* rest) {
@@ -509,7 +511,8 @@ public:
         for (int i = 0; i < 4; ++i)
             if (HRESULT hr = toValue(rest[i], args[std::size_t(i) + 1]); FAILED(hr)) return hr;
         InvokeResult r = dispatcher_->invoke(s.id, InvokeKind::Call, args);
-        if (r.isError()) return failWith(r.error().isException() ? r.error().exception : r.error(), info_);
+        if (r.isError())
+            return failWith(r.error().isException() ? r.error().exception : r.error(), info_);
         return S_OK;
     }
 
@@ -640,9 +643,7 @@ public:
         if (out) *out = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override {
-        return E_NOTIMPL;
-    }
+    HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject** out) override {
         if (out) *out = nullptr;
         return E_NOTIMPL;
@@ -803,7 +804,8 @@ public:
         }
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) override {
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*,
+                                        LPSIZEL size) override {
         return GetExtent(aspect, size);
     }
 
@@ -914,7 +916,8 @@ private:
         if (!site) return E_INVALIDARG;
         if (!inPlace_) {
             ComPtr<IOleInPlaceSite> ips;
-            if (FAILED(site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(ips.put()))))
+            if (FAILED(
+                    site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(ips.put()))))
                 return OLEOBJ_E_INVALIDVERB;
             if (ips->CanInPlaceActivate() != S_OK) return E_FAIL;
             ips->OnInPlaceActivate();
@@ -1009,8 +1012,7 @@ struct Thunks {
         return of(d)->invoke(id, flags, p, r, e, a);
     }
 
-    template <std::size_t N>
-    static HRESULT STDMETHODCALLTYPE slot(DualInterface* d, UINT_PTR arg) {
+    template <std::size_t N> static HRESULT STDMETHODCALLTYPE slot(DualInterface* d, UINT_PTR arg) {
         ControlObject* o = of(d);
         return o->slots_[N].kind == InvokeKind::Get ? o->slotGet(N, arg) : o->slotPut(N, arg);
     }
@@ -1022,10 +1024,12 @@ struct Thunks {
     }
 
     static constexpr std::size_t MaxSlots = 48;
-    template <std::size_t... I> static std::array<const void*, MaxSlots> slots(std::index_sequence<I...>) {
+    template <std::size_t... I>
+    static std::array<const void*, MaxSlots> slots(std::index_sequence<I...>) {
         return {reinterpret_cast<const void*>(&slot<I>)...};
     }
-    template <std::size_t... I> static std::array<const void*, MaxSlots> calls(std::index_sequence<I...>) {
+    template <std::size_t... I>
+    static std::array<const void*, MaxSlots> calls(std::index_sequence<I...>) {
         return {reinterpret_cast<const void*>(&call<I>)...};
     }
 };

@@ -253,7 +253,8 @@ HRESULT toValue(const VARIANT& in, Value& out) {
             VariantHolder back;
             VariantHolder orig;
             if (SUCCEEDED(VariantChangeType(&back.v, &r.v, 0, VT_R8)) &&
-                SUCCEEDED(VariantChangeType(&orig.v, &v, 0, VT_R8)) && V_R8(&back.v) == V_R8(&orig.v)) {
+                SUCCEEDED(VariantChangeType(&orig.v, &v, 0, VT_R8)) &&
+                V_R8(&back.v) == V_R8(&orig.v)) {
                 out = Value(static_cast<std::int32_t>(V_I4(&r.v)));
                 return S_OK;
             }

@@ -10,9 +10,9 @@
 #include "framework/host/value.h"
 #include "framework/members.h"
 
-#include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <windows.h>
 
 #include <string>
 #include <string_view>

@@ -134,8 +134,8 @@ Error badStream(std::u16string_view what) {
 
 } // namespace
 
-std::vector<std::uint8_t> encodeStream(
-    const std::vector<std::pair<std::u16string, Value>>& entries) {
+std::vector<std::uint8_t>
+encodeStream(const std::vector<std::pair<std::u16string, Value>>& entries) {
     Writer w;
     w.bytes = {'T', 'S', 'V', 'S'};
     w.put(std::uint16_t{1});
@@ -254,8 +254,12 @@ decodeStream(std::span<const std::uint8_t> bytes) {
             std::uint8_t flags = 0;
             ok = r.text(name) && r.get(size) && r.get(weight) && r.get(charset) && r.get(flags);
             if (!ok) break;
-            FontDescription d{name, static_cast<float>(static_cast<double>(size) / 10000.0),
-                              weight, charset, (flags & 1) != 0, (flags & 2) != 0,
+            FontDescription d{name,
+                              static_cast<float>(static_cast<double>(size) / 10000.0),
+                              weight,
+                              charset,
+                              (flags & 1) != 0,
+                              (flags & 2) != 0,
                               (flags & 4) != 0};
             v = Value(TRY(newFont(d)));
             break;

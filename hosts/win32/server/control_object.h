@@ -9,9 +9,9 @@
 #include "framework/registry/class_table.h"
 #include "win32_host.h"
 
-#include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <windows.h>
 
 #include <atomic>
 #include <vector>
@@ -47,7 +47,8 @@ struct VtableSlot {
 std::vector<VtableSlot> vtableSlots(const ControlClass& cls);
 
 // The stream layout of IPersistStreamInit, written and read here (see control_object.cpp).
-std::vector<std::uint8_t> encodeStream(const std::vector<std::pair<std::u16string, Value>>& entries);
+std::vector<std::uint8_t>
+encodeStream(const std::vector<std::pair<std::u16string, Value>>& entries);
 ErrorOr<std::vector<std::pair<std::u16string, Value>>> decodeStream(std::span<const std::uint8_t>);
 
 // Creates an instance of the class for a class object's CreateInstance.

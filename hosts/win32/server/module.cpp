@@ -13,8 +13,8 @@
 #include "framework/registry/library.h"
 #include "framework/registry/registration.h"
 
-#include <windows.h>
 #include <olectl.h>
+#include <windows.h>
 
 #include <memory>
 #include <string>
@@ -98,8 +98,8 @@ std::string utf8(const std::wstring& w) {
     int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
                                 nullptr, nullptr);
     std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), n > 0 ? static_cast<int>(w.size()) : 0, out.data(),
-                        n, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), n > 0 ? static_cast<int>(w.size()) : 0, out.data(), n,
+                        nullptr, nullptr);
     return out;
 }
 

@@ -1,39 +1,38 @@
 #include "text_services.h"
 
+#include "hosts/win32/runtime/text_services.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
 namespace tessivra::win32 {
 
 namespace {
 
-// Stands in until the Win32 runtime is part of the build: every service refuses, so a control
-// stops at its first text call and says why, rather than answering wrongly.
-class Unavailable final : public TextServices {
-public:
-    ErrorOr<std::u16string> UCase(std::u16string_view) override { return refused(); }
-    ErrorOr<std::u16string> LCase(std::u16string_view) override { return refused(); }
-    ErrorOr<std::u16string> Chr(std::int32_t) override { return refused(); }
-    ErrorOr<std::int16_t> Asc(std::u16string_view) override { return refused(); }
-    ErrorOr<std::u16string> Format(const Value&, std::u16string_view, std::int32_t,
-                                   std::int32_t) override {
-        return refused();
+// The desktop's own settings: the user's locale and the system's ANSI code page. A code page the
+// runtime cannot serve (a double-byte one) falls back to Windows-1252 in en-US, the settings the
+// controls were made for.
+std::unique_ptr<TextServices> makeServices() {
+    win32runtime::TextSettings settings;
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    if (GetUserDefaultLocaleName(name, LOCALE_NAME_MAX_LENGTH) > 1)
+        settings.locale = std::u16string(reinterpret_cast<const char16_t*>(name));
+    settings.codePage = GetACP();
+    try {
+        return std::make_unique<win32runtime::Win32TextServices>(settings);
+    } catch (const std::runtime_error&) {
+        return std::make_unique<win32runtime::Win32TextServices>(win32runtime::TextSettings{});
     }
-    ErrorOr<std::u16string> CStr(std::int16_t) override { return refused(); }
-    ErrorOr<std::int32_t> InStr(std::u16string_view, std::u16string_view) override {
-        return refused();
-    }
-    ErrorOr<std::u16string> TimeText(TimeOfDay) override { return refused(); }
-    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view) override { return refused(); }
-
-private:
-    static Error refused() {
-        return {errc::NotSupported, u"Object doesn't support this property or method"};
-    }
-};
+}
 
 } // namespace
 
 TextServices& textServices() {
-    static Unavailable services;
-    return services;
+    static std::unique_ptr<TextServices> services = makeServices();
+    return *services;
 }
 
 } // namespace tessivra::win32

@@ -384,9 +384,10 @@ private:
         if (!events_) return callOriginal(WM_CHAR, ch, lp);
         char byte = 0;
         BOOL lossy = FALSE;
-        int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &ch, 1, &byte, 1, nullptr, &lossy);
-        auto keyAscii = static_cast<std::int16_t>(n == 1 && !lossy ? static_cast<unsigned char>(byte)
-                                                                   : static_cast<unsigned>(ch));
+        int n =
+            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &ch, 1, &byte, 1, nullptr, &lossy);
+        auto keyAscii = static_cast<std::int16_t>(
+            n == 1 && !lossy ? static_cast<unsigned char>(byte) : static_cast<unsigned>(ch));
         const bool mapped = n == 1 && !lossy;
         auto result = events_->KeyPress(keyAscii);
         if (result.isError() || keyAscii == 0) return 0;
@@ -419,8 +420,8 @@ private:
         if (maxLength_ > 0) {
             const std::int32_t room =
                 maxLength_ - (GetWindowTextLengthW(hwnd_) - SelLength().value());
-            text.resize(static_cast<std::size_t>(std::clamp<std::int32_t>(
-                room, 0, static_cast<std::int32_t>(text.size()))));
+            text.resize(static_cast<std::size_t>(
+                std::clamp<std::int32_t>(room, 0, static_cast<std::int32_t>(text.size()))));
         }
         if (!text.empty()) (void)setSelText(text);
     }
@@ -597,8 +598,10 @@ private:
     }
     void show() {
         const int lo = std::min(min_, max_), hi = std::max(min_, max_);
-        SCROLLINFO si{sizeof si, SIF_RANGE | SIF_POS, lo, hi, 0,
-                      min_ <= max_ ? int(value_) : lo + hi - value_, 0};
+        SCROLLINFO si{sizeof si, SIF_RANGE | SIF_POS,
+                      lo,        hi,
+                      0,         min_ <= max_ ? int(value_) : lo + hi - value_,
+                      0};
         SetScrollInfo(hwnd_, SB_CTL, &si, TRUE);
     }
 
@@ -811,8 +814,8 @@ protected:
         }
         // A child label's colours are asked of its parent, this box.
         if (msg == WM_CTLCOLORSTATIC) {
-            auto* child = static_cast<Win32Constituent*>(
-                GetPropW(reinterpret_cast<HWND>(lp), kPartProperty));
+            auto* child =
+                static_cast<Win32Constituent*>(GetPropW(reinterpret_cast<HWND>(lp), kPartProperty));
             if (child) {
                 result = child->colour(reinterpret_cast<HDC>(wp));
                 return true;
@@ -908,8 +911,9 @@ Win32Container::~Win32Container() {
 }
 
 void Win32Container::reparent(HWND parent) {
-    HWND to = parent ? parent : parkingWindow(reinterpret_cast<HMODULE>(
-                                    GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)));
+    HWND to =
+        parent ? parent
+               : parkingWindow(reinterpret_cast<HMODULE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)));
     SetParent(hwnd_, to);
 }
 
@@ -1012,10 +1016,9 @@ ErrorOr<void> Win32Container::PopupMenu(const Value& menu, const Value& flags, c
         // A script engine's own objects may answer only through IDispatchEx (Wine's VBScript
         // classes do).
         BSTR n = SysAllocString(popup);
-        const bool found =
-            SUCCEEDED(d->dispatch()->QueryInterface(kIIDDispatchEx,
-                                                    reinterpret_cast<void**>(ex.put()))) &&
-            SUCCEEDED(ex->GetDispID(n, fdexNameCaseInsensitive, &id));
+        const bool found = SUCCEEDED(d->dispatch()->QueryInterface(
+                               kIIDDispatchEx, reinterpret_cast<void**>(ex.put()))) &&
+                           SUCCEEDED(ex->GetDispID(n, fdexNameCaseInsensitive, &id));
         SysFreeString(n);
         if (!found)
             return Error{errc::NotSupported, u"Object doesn't support this property or method"};
@@ -1026,10 +1029,10 @@ ErrorOr<void> Win32Container::PopupMenu(const Value& menu, const Value& flags, c
         if (FAILED(toVariant(*in[i], args[i]))) return Error::typeMismatch();
     DISPPARAMS dp{args, nullptr, 4, 0};
     EXCEPINFO ei{};
-    HRESULT hr = ex ? ex->InvokeEx(id, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, nullptr, &ei,
-                                   nullptr)
-                    : d->dispatch()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
-                                            &dp, nullptr, &ei, nullptr);
+    HRESULT hr =
+        ex ? ex->InvokeEx(id, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, nullptr, &ei, nullptr)
+           : d->dispatch()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, nullptr,
+                                   &ei, nullptr);
     for (VARIANT& v : args)
         VariantClear(&v);
     if (hr == DISP_E_EXCEPTION) {
@@ -1062,12 +1065,11 @@ namespace {
 HWND makeChild(HWND parent, const wchar_t* cls, DWORD style, DWORD exStyle, const Bounds& b,
                std::u16string_view text, std::int16_t tabIndex) {
     std::wstring t = toWide(text);
-    HWND h = CreateWindowExW(exStyle, cls, t.c_str(), WS_CHILD | WS_VISIBLE | style,
-                             toPixels(b.left), toPixels(b.top), toPixels(b.width),
-                             toPixels(b.height), parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(tabIndex + 100)),
-                             reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
-                             nullptr);
+    HWND h = CreateWindowExW(
+        exStyle, cls, t.c_str(), WS_CHILD | WS_VISIBLE | style, toPixels(b.left), toPixels(b.top),
+        toPixels(b.width), toPixels(b.height), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(tabIndex + 100)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
     return h;
 }
 
@@ -1078,9 +1080,10 @@ Error cannotCreate() {
 } // namespace
 
 ErrorOr<PartHandle<TextBox>> Win32Container::addTextBox(const TextBoxDesign& d, TextBoxEvents* e) {
-    DWORD style = WS_TABSTOP | ES_AUTOHSCROLL | (d.alignment == 1   ? ES_RIGHT
-                                                 : d.alignment == 2 ? ES_CENTER
-                                                                    : ES_LEFT);
+    DWORD style = WS_TABSTOP | ES_AUTOHSCROLL |
+                  (d.alignment == 1   ? ES_RIGHT
+                   : d.alignment == 2 ? ES_CENTER
+                                      : ES_LEFT);
     if (!d.enabled) style |= WS_DISABLED;
     HWND h = makeChild(hwnd_, L"EDIT", style, WS_EX_CLIENTEDGE, d.bounds, d.text, d.tabIndex);
     if (!h) return cannotCreate();
@@ -1115,9 +1118,10 @@ ErrorOr<PartHandle<VScrollBar>> Win32Container::addVScrollBar(const VScrollBarDe
 }
 
 ErrorOr<PartHandle<Label>> Win32Container::addLabel(const LabelDesign& d, LabelEvents* e) {
-    DWORD style = SS_NOTIFY | SS_NOPREFIX | (d.alignment == 1   ? SS_RIGHT
-                                             : d.alignment == 2 ? SS_CENTER
-                                                                : SS_LEFT);
+    DWORD style = SS_NOTIFY | SS_NOPREFIX |
+                  (d.alignment == 1   ? SS_RIGHT
+                   : d.alignment == 2 ? SS_CENTER
+                                      : SS_LEFT);
     HWND h = makeChild(parentFor(d.parent), L"STATIC", style, 0, d.bounds, d.caption, d.tabIndex);
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
@@ -1141,8 +1145,7 @@ ErrorOr<PartHandle<Timer>> Win32Container::addTimer(const TimerDesign& d, TimerE
 
 ErrorOr<PartHandle<PictureBox>> Win32Container::addPictureBox(const PictureBoxDesign& d,
                                                               PictureBoxEvents* e) {
-    HWND h = makeChild(hwnd_, L"STATIC", SS_NOTIFY | WS_CLIPCHILDREN, 0, d.bounds, u"",
-                       d.tabIndex);
+    HWND h = makeChild(hwnd_, L"STATIC", SS_NOTIFY | WS_CLIPCHILDREN, 0, d.bounds, u"", d.tabIndex);
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32PictureBox>(*this, h, d, e);
@@ -1224,13 +1227,13 @@ ErrorOr<std::int32_t> Win32Runtime::MsgBox(std::u16string_view prompt, std::int3
     std::wstring text;
     for (std::size_t i = 0; i < prompt.size(); ++i) {
         text += static_cast<wchar_t>(prompt[i]);
-        if (prompt[i] == u'\r' && (i + 1 == prompt.size() || prompt[i + 1] != u'\n'))
-            text += L'\n';
+        if (prompt[i] == u'\r' && (i + 1 == prompt.size() || prompt[i + 1] != u'\n')) text += L'\n';
     }
     std::wstring caption = toWide(title);
     HWND owner = window_ && IsWindowVisible(window_) ? GetAncestor(window_, GA_ROOT) : nullptr;
     int answer = MessageBoxW(owner, text.c_str(), caption.c_str(), static_cast<UINT>(style));
-    if (answer == 0) return Error{errc::InvalidProcedureCall, u"Invalid procedure call or argument"};
+    if (answer == 0)
+        return Error{errc::InvalidProcedureCall, u"Invalid procedure call or argument"};
     return answer;
 }
 
@@ -1262,8 +1265,7 @@ ErrorOr<std::u16string> Win32Runtime::AppPath() {
 }
 
 ErrorOr<std::int32_t> Win32Shell::ShellExecuteA(std::int32_t hwnd, std::string_view operation,
-                                                std::string_view file,
-                                                std::string_view parameters,
+                                                std::string_view file, std::string_view parameters,
                                                 std::string_view directory,
                                                 std::int32_t showCommand) {
     const std::string op(operation), f(file), params(parameters), dir(directory);

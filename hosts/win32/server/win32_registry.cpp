@@ -62,8 +62,8 @@ ErrorOr<void> Win32Registry::createKey(std::string_view key) {
     RegistryPath p = splitKey(key);
     if (!p.hive) return unknownHive(key);
     Key k;
-    LSTATUS s = RegCreateKeyExW(p.hive, p.below.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k.h,
-                                nullptr);
+    LSTATUS s =
+        RegCreateKeyExW(p.hive, p.below.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k.h, nullptr);
     if (s != ERROR_SUCCESS) return registryError(s, key);
     return {};
 }
@@ -73,8 +73,8 @@ ErrorOr<void> Win32Registry::setValue(std::string_view key, std::string_view nam
     RegistryPath p = splitKey(key);
     if (!p.hive) return unknownHive(key);
     Key k;
-    LSTATUS s = RegCreateKeyExW(p.hive, p.below.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k.h,
-                                nullptr);
+    LSTATUS s =
+        RegCreateKeyExW(p.hive, p.below.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k.h, nullptr);
     if (s != ERROR_SUCCESS) return registryError(s, key);
     const std::wstring n = wide(name), d = wide(data);
     s = RegSetValueExW(k.h, n.empty() ? nullptr : n.c_str(), 0, REG_SZ,
