@@ -33,10 +33,14 @@ for arch in i686 x86_64; do
     ocx="$dir/hosts/win32/server/Tessivra.ocx"
     container="$dir/hosts/win32/container/tessivra-container.exe"
     win_ocx=$(winepath -w "$ocx" | tr -d '\r')
+    # Debian's `wine` starts a program named by its Windows path with the 32-bit loader, which
+    # takes the 32-bit script host even from system32; the 64-bit one needs the 64-bit loader.
     if [ "$arch" = i686 ]; then
         system='C:\windows\syswow64'
+        script_wine=wine
     else
         system='C:\windows\system32'
+        script_wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
     fi
     echo "check-win32: $arch: $(stat -c %s "$ocx") bytes"
 
@@ -52,7 +56,7 @@ for arch in i686 x86_64; do
     }
     wine "$container" "$win_ocx" --bench | tr -d '\r' | sed "s/^/check-win32: $arch: /"
 
-    wine "$system\\cscript.exe" //nologo "$(winepath -w "$root/hosts/win32/container/script_host.vbs" | tr -d '\r')" |
+    "$script_wine" "$system\\cscript.exe" //nologo "$(winepath -w "$root/hosts/win32/container/script_host.vbs" | tr -d '\r')" |
         tr -d '\r' | tee "$dir/script.log" || true
     grep -qE '^script-host: [0-9]+ passed, 0 failed$' "$dir/script.log" || {
         echo "check-win32: $arch: the script-host check failed" >&2

@@ -12,6 +12,8 @@
 #include "framework/idl.h"
 #include "framework/registry/library.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -376,6 +378,59 @@ void testRegistration() {
     check(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory.p), IID_IUnknown,
                                   aggregated.putVoid()) == CLASS_E_NOAGGREGATION,
           "aggregation is refused");
+}
+
+// The library file's resources: the type library, the toolbox bitmaps, the identifier resources
+// and the version record.
+void testResources() {
+    HMODULE ocx = LoadLibraryExW(g_ocxPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    check(ocx != nullptr, "the library file opens as data");
+    if (!ocx) return;
+    HRSRC tlb = FindResourceW(ocx, MAKEINTRESOURCEW(1), L"TYPELIB");
+    check(tlb && SizeofResource(ocx, tlb) > 0, "TYPELIB 1 is there");
+    for (const ControlClassInfo& c : shippedClasses()) {
+        const std::string name(c.Name);
+        HRSRC bmp = FindResourceW(ocx, MAKEINTRESOURCEW(c.ToolboxBitmap), MAKEINTRESOURCEW(2));
+        const auto* dib =
+            bmp ? static_cast<const std::uint8_t*>(LockResource(LoadResource(ocx, bmp))) : nullptr;
+        check(dib && SizeofResource(ocx, bmp) == 760 && dib[0] == 40 && dib[4] == 16 &&
+                  dib[8] == 15 && dib[14] == 24,
+              name + ": toolbox bitmap " + std::to_string(c.ToolboxBitmap) +
+                  " is a 16 by 15 DIB of 24 bits, 760 bytes");
+        for (const bool source : {false, true}) {
+            std::string upper;
+            for (char ch : c.Name)
+                upper += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            const std::wstring type = wide((source ? "_SRCIID_" : "_IID_") + upper);
+            HRSRC r = FindResourceW(ocx, MAKEINTRESOURCEW(1), type.c_str());
+            const auto* bytes =
+                r ? static_cast<const std::uint8_t*>(LockResource(LoadResource(ocx, r))) : nullptr;
+            const GUID want = toGuid(source ? c.EventInterface.iid : c.DefaultInterface.iid);
+            check(bytes && SizeofResource(ocx, r) == 20 && bytes[0] == 16 && bytes[1] == 0 &&
+                      bytes[2] == 0 && bytes[3] == 0 && std::memcmp(bytes + 4, &want, 16) == 0,
+                  narrow(type) + " holds the interface identifier");
+        }
+    }
+    FreeLibrary(ocx);
+
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(g_ocxPath.c_str(), &handle);
+    std::vector<std::uint8_t> info(size);
+    void* value = nullptr;
+    UINT length = 0;
+    const bool read = size && GetFileVersionInfoW(g_ocxPath.c_str(), 0, size, info.data());
+    check(read && VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\OLESelfRegister",
+                                 &value, &length),
+          "the version record marks the file self-registering");
+    check(read &&
+              VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\FileVersion", &value,
+                             &length) &&
+              std::wstring(static_cast<const wchar_t*>(value)) == L"1.00",
+          "FileVersion is 1.00");
+    auto* fixed = static_cast<VS_FIXEDFILEINFO*>(nullptr);
+    check(read && VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
+              fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0,
+          "file version 1.0.0.0");
 }
 
 // What the type library must hold, type by type, from the class tables.
@@ -1132,13 +1187,20 @@ void bench() {
     putText(m.p, L"ToolTipText", L"a tip");
     constexpr int N = 100000;
     DISPPARAMS none{nullptr, nullptr, 0, 0};
+    // The fastest of five rounds: the machine is shared, and a round another process
+    // interrupted says nothing about either path.
     const auto time = [&](auto&& call) {
-        const auto t0 = std::chrono::steady_clock::now();
-        for (int i = 0; i < N; ++i)
-            call();
-        return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - t0)
-                   .count() /
-               N;
+        double best = 1e300;
+        for (int round = 0; round < 5; ++round) {
+            const auto t0 = std::chrono::steady_clock::now();
+            for (int i = 0; i < N / 5; ++i)
+                call();
+            best = std::min(best, std::chrono::duration<double, std::nano>(
+                                      std::chrono::steady_clock::now() - t0)
+                                          .count() /
+                                      (N / 5));
+        }
+        return best;
     };
     // Members whose own work is small, so that the two dispatch paths are what is measured:
     // a colour, a text and a 16-bit number, read; the number also assigned.
@@ -1201,6 +1263,7 @@ int main(int argc, char** argv) {
     } else {
         makeForm();
         testRegistration();
+        testResources();
         testTypeLibrary();
         testInvoke();
         testPersistence();
