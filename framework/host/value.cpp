@@ -230,16 +230,19 @@ ErrorOr<Value> Value::convertTo(ValueType t) const {
         return Value(TRY(toFont()));
     case ValueType::Picture:
         return Value(TRY(toPicture()));
-    case ValueType::Object: {
-        if (isObject() || isNothing()) return *this;
-        return Error::objectRequired();
-    }
+    case ValueType::Object:
+        if (!isObject() && !isNothing()) return Error::objectRequired();
+        break;
     case ValueType::Empty:
     case ValueType::Missing:
     case ValueType::Nothing:
-        return *this;
+        break;
+    default:
+        return Error::typeMismatch();
     }
-    return Error::typeMismatch();
+    // The value as it is, built in place: g++ 12 for 32-bit Windows misreads a copy returned
+    // from several branches as possibly uninitialized.
+    return ErrorOr<Value>(Value(*this));
 }
 
 bool operator==(const Value& a, const Value& b) {

@@ -1,0 +1,1277 @@
+#include "win32_host.h"
+
+#include "framework/dispatch.h"
+
+#include <dispex.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cwctype>
+
+namespace tessivra::win32 {
+
+namespace {
+
+constexpr wchar_t kControlClass[] = L"TessivraUserControl";
+constexpr wchar_t kParkingClass[] = L"TessivraParking";
+constexpr wchar_t kPartProperty[] = L"Tessivra.Part";
+
+HWND g_parking = nullptr;
+// IDispatchEx, which mingw's uuid library lacks.
+constexpr IID kIIDDispatchEx = {
+    0xA6EF9860, 0xC720, 0x11D0, {0x93, 0x37, 0x00, 0xA0, 0xC9, 0x0D, 0xCA, 0xA9}};
+// Above zero while a focus change is being reported: a focus request then waits for it to end,
+// as the desktop queues it.
+int g_focusMoving = 0;
+
+COLORREF colorOf(Colour c) {
+    if (c & SystemColourBit) return GetSysColor(static_cast<int>(c & 0xFF));
+    return static_cast<COLORREF>(c & 0xFFFFFF);
+}
+
+std::int16_t shiftState() {
+    std::int16_t s = 0;
+    if (GetKeyState(VK_SHIFT) < 0) s |= 1;
+    if (GetKeyState(VK_CONTROL) < 0) s |= 2;
+    if (GetKeyState(VK_MENU) < 0) s |= 4;
+    return s;
+}
+
+std::int16_t buttonsOf(WPARAM wp) {
+    std::int16_t b = 0;
+    if (wp & MK_LBUTTON) b |= 1;
+    if (wp & MK_RBUTTON) b |= 2;
+    if (wp & MK_MBUTTON) b |= 4;
+    return b;
+}
+
+std::u16string windowText(HWND h) {
+    int n = GetWindowTextLengthW(h);
+    std::wstring buf(static_cast<std::size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(h, buf.data(), n + 1);
+    return fromWide(buf.data(), static_cast<std::size_t>(std::max(n, 0)));
+}
+
+// The font a constituent shows until it is given one: the desktop's dialog font, an object of
+// its own, as each new control on a form gets.
+FontRef defaultFont() {
+    auto f = newFont({u"MS Sans Serif", 8.25f});
+    return f.isError() ? nullptr : f.releaseValue();
+}
+
+Error gone() {
+    return {errc::ObjectDisconnected, u"Object disconnected"};
+}
+
+} // namespace
+
+// What every constituent window shares: its window, its place in twips and the colours and font
+// it is drawn with.
+class Win32Constituent {
+public:
+    Win32Constituent(Win32Container& owner, HWND hwnd, const Bounds& b)
+        : owner_(owner), hwnd_(hwnd), bounds_(b) {
+        SetPropW(hwnd_, kPartProperty, this);
+        original_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&subclassProc)));
+    }
+    virtual ~Win32Constituent() {
+        if (brush_) DeleteObject(brush_);
+        if (hwnd_ && IsWindow(hwnd_)) {
+            SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
+            RemovePropW(hwnd_, kPartProperty);
+            DestroyWindow(hwnd_);
+        }
+    }
+    Win32Constituent(const Win32Constituent&) = delete;
+    Win32Constituent& operator=(const Win32Constituent&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    bool valid() const { return hwnd_ && IsWindow(hwnd_); }
+
+    // Notifications the container window receives for its children.
+    virtual void command(WORD /*code*/) {}
+    virtual void vscroll(WORD /*code*/) {}
+    virtual void timer() {}
+    virtual bool isTimer(UINT_PTR) const { return false; }
+    virtual LRESULT colour(HDC dc) {
+        SetTextColor(dc, colorOf(fore_));
+        SetBkColor(dc, colorOf(back_));
+        if (!brush_) brush_ = CreateSolidBrush(colorOf(back_));
+        return reinterpret_cast<LRESULT>(brush_);
+    }
+    virtual std::u16string faceText() const { return {}; }
+
+protected:
+    // A message to the constituent's own window; return true when handled.
+    virtual bool message(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) {
+        return false;
+    }
+    LRESULT callOriginal(UINT msg, WPARAM wp, LPARAM lp) {
+        return CallWindowProcW(original_, hwnd_, msg, wp, lp);
+    }
+    void move() {
+        MoveWindow(hwnd_, toPixels(bounds_.left), toPixels(bounds_.top), toPixels(bounds_.width),
+                   toPixels(bounds_.height), TRUE);
+    }
+    void setColours(Colour back, Colour fore) {
+        back_ = back;
+        fore_ = fore;
+        if (brush_) DeleteObject(brush_);
+        brush_ = nullptr;
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+    void applyFont(const FontRef& f) {
+        if (auto* w = dynamic_cast<Win32Font*>(f.get()))
+            SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(w->hFont()), TRUE);
+    }
+    float xTwips(LPARAM lp) const { return toTwips(static_cast<short>(LOWORD(lp))); }
+    float yTwips(LPARAM lp) const { return toTwips(static_cast<short>(HIWORD(lp))); }
+
+    Win32Container& owner_;
+    HWND hwnd_;
+    Bounds bounds_;
+    Colour back_ = syscolour::WindowBackground;
+    Colour fore_ = syscolour::WindowText;
+    HBRUSH brush_ = nullptr;
+
+private:
+    static LRESULT CALLBACK subclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+        auto* self = static_cast<Win32Constituent*>(GetPropW(h, kPartProperty));
+        if (!self) return DefWindowProcW(h, msg, wp, lp);
+        LRESULT result = 0;
+        if (self->message(msg, wp, lp, result)) return result;
+        return self->callOriginal(msg, wp, lp);
+    }
+    WNDPROC original_ = nullptr;
+};
+
+namespace {
+
+// A handler's failure has nowhere to go once the desktop delivered the event: the control has
+// stopped at the failing call, and the message loop goes on.
+void delivered(const ErrorOr<void>&) {}
+
+// ---- text box -------------------------------------------------------------------------------
+
+class Win32TextBox final : public TextBox, public Win32Constituent {
+public:
+    Win32TextBox(Win32Container& owner, HWND h, const TextBoxDesign& d, TextBoxEvents* e)
+        : Win32Constituent(owner, h, d.bounds), anchor_(*this), events_(e), alignment_(d.alignment),
+          maxLength_(d.maxLength) {
+        // The box itself takes any length; MaxLength is applied to typing and pasting here.
+        SendMessageW(hwnd_, EM_LIMITTEXT, 0x7FFFFFFE, 0);
+        font_ = defaultFont();
+        applyFont(font_);
+    }
+    PartHandle<TextBox> handle() const { return anchor_.handle(); }
+
+    ErrorOr<std::int16_t> Alignment() override { return alignment_; }
+    ErrorOr<void> setAlignment(std::int16_t v) override {
+        if (v < 0 || v > 2) return Error::invalidPropertyValue();
+        // The window's style is the system's to change, at a cost; an unchanged value leaves it.
+        if (v == alignment_) return {};
+        alignment_ = v;
+        LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~LONG_PTR(ES_RIGHT | ES_CENTER);
+        style |= v == 1 ? ES_RIGHT : v == 2 ? ES_CENTER : ES_LEFT;
+        SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
+        InvalidateRect(hwnd_, nullptr, TRUE);
+        return {};
+    }
+    ErrorOr<Colour> BackColor() override { return back_; }
+    ErrorOr<void> setBackColor(Colour c) override {
+        setColours(c, fore_);
+        return {};
+    }
+    ErrorOr<std::int16_t> BorderStyle() override { return borderStyle_; }
+    ErrorOr<void> setBorderStyle(std::int16_t v) override {
+        if (v < 0 || v > 1) return Error::invalidPropertyValue();
+        borderStyle_ = v;
+        LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_CLIENTEDGE);
+        if (v == 1) ex |= WS_EX_CLIENTEDGE;
+        SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex);
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        return {};
+    }
+    ErrorOr<VBool> Enabled() override { return toVBool(IsWindowEnabled(hwnd_)); }
+    ErrorOr<void> setEnabled(VBool v) override {
+        EnableWindow(hwnd_, v != 0);
+        return {};
+    }
+    ErrorOr<FontRef> Font() override { return font_; }
+    ErrorOr<void> setFont(FontRef f) override {
+        font_ = std::move(f);
+        applyFont(font_);
+        return {};
+    }
+    ErrorOr<Colour> ForeColor() override { return fore_; }
+    ErrorOr<void> setForeColor(Colour c) override {
+        setColours(back_, c);
+        return {};
+    }
+    ErrorOr<VBool> Locked() override {
+        return toVBool(GetWindowLongPtrW(hwnd_, GWL_STYLE) & ES_READONLY);
+    }
+    ErrorOr<void> setLocked(VBool v) override {
+        SendMessageW(hwnd_, EM_SETREADONLY, v != 0, 0);
+        return {};
+    }
+    ErrorOr<std::int32_t> MaxLength() override { return maxLength_; }
+    ErrorOr<void> setMaxLength(std::int32_t v) override {
+        if (v < 0) return Error::invalidPropertyValue();
+        maxLength_ = v;
+        return {};
+    }
+    ErrorOr<PictureRef> MouseIcon() override { return mouseIcon_; }
+    ErrorOr<void> setMouseIcon(PictureRef p) override {
+        mouseIcon_ = std::move(p);
+        return {};
+    }
+    ErrorOr<std::int16_t> MousePointer() override { return mousePointer_; }
+    ErrorOr<void> setMousePointer(std::int16_t v) override {
+        if (v < 0 || (v > 15 && v != 99)) return Error::invalidPropertyValue();
+        mousePointer_ = v;
+        return {};
+    }
+    ErrorOr<VBool> MultiLine() override { return VFalse; }
+    ErrorOr<std::u16string> PasswordChar() override { return passwordChar_; }
+    ErrorOr<void> setPasswordChar(std::u16string_view v) override {
+        if (v.size() > 1) return Error::invalidPropertyValue();
+        passwordChar_ = std::u16string(v);
+        SendMessageW(hwnd_, EM_SETPASSWORDCHAR, v.empty() ? 0 : static_cast<WPARAM>(v[0]), 0);
+        InvalidateRect(hwnd_, nullptr, TRUE);
+        return {};
+    }
+    ErrorOr<std::int16_t> ScrollBars() override { return 0; }
+    ErrorOr<std::int32_t> SelLength() override {
+        DWORD s = 0, e = 0;
+        SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+        return static_cast<std::int32_t>(e - s);
+    }
+    ErrorOr<void> setSelLength(std::int32_t v) override {
+        if (v < 0) return Error::invalidPropertyValue();
+        const std::int32_t start = TRY(SelStart());
+        const auto len = static_cast<std::int32_t>(GetWindowTextLengthW(hwnd_));
+        SendMessageW(hwnd_, EM_SETSEL, static_cast<WPARAM>(start),
+                     static_cast<LPARAM>(std::min<std::int64_t>(std::int64_t(start) + v, len)));
+        return {};
+    }
+    ErrorOr<std::int32_t> SelStart() override {
+        DWORD s = 0, e = 0;
+        SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+        return static_cast<std::int32_t>(s);
+    }
+    ErrorOr<void> setSelStart(std::int32_t v) override {
+        if (v < 0) return Error::invalidPropertyValue();
+        const auto len = static_cast<std::int32_t>(GetWindowTextLengthW(hwnd_));
+        const std::int32_t at = std::min(v, len);
+        SendMessageW(hwnd_, EM_SETSEL, static_cast<WPARAM>(at), static_cast<LPARAM>(at));
+        return {};
+    }
+    ErrorOr<std::u16string> SelText() override {
+        DWORD s = 0, e = 0;
+        SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+        return windowText(hwnd_).substr(s, e - s);
+    }
+    ErrorOr<void> setSelText(std::u16string_view v) override {
+        std::wstring w = toWide(v);
+        SendMessageW(hwnd_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(w.c_str()));
+        return {};
+    }
+    ErrorOr<std::u16string> Text() override { return windowText(hwnd_); }
+    ErrorOr<void> setText(std::u16string_view v) override {
+        if (windowText(hwnd_) == v) return {};
+        std::wstring w = toWide(v);
+        SetWindowTextW(hwnd_, w.c_str());
+        return {};
+    }
+    ErrorOr<std::u16string> ToolTipText() override { return toolTip_; }
+    ErrorOr<void> setToolTipText(std::u16string_view v) override {
+        toolTip_ = std::u16string(v);
+        return {};
+    }
+    ErrorOr<Twips> Width() override { return bounds_.width; }
+    ErrorOr<void> setWidth(Twips v) override {
+        bounds_.width = v;
+        move();
+        return {};
+    }
+    ErrorOr<Twips> Height() override { return bounds_.height; }
+    ErrorOr<void> setHeight(Twips v) override {
+        bounds_.height = v;
+        move();
+        return {};
+    }
+    ErrorOr<void> SetFocus() override {
+        if (!valid()) return gone();
+        if (!IsWindowEnabled(hwnd_) || !IsWindowVisible(hwnd_)) return Error::cannotTakeFocus();
+        if (g_focusMoving > 0) {
+            PostMessageW(owner_.window(), Win32Container::MsgFocus, 0,
+                         reinterpret_cast<LPARAM>(hwnd_));
+            return {};
+        }
+        ::SetFocus(hwnd_);
+        return {};
+    }
+
+    void command(WORD code) override {
+        if (code == EN_CHANGE && events_) delivered(events_->Change());
+    }
+    std::u16string faceText() const override { return windowText(hwnd_); }
+
+protected:
+    bool message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        switch (msg) {
+        case WM_KEYDOWN: {
+            if (!events_) return false;
+            auto code = static_cast<std::int16_t>(wp);
+            std::int16_t shift = shiftState();
+            delivered(events_->KeyDown(code, shift));
+            // A zeroed code keeps the key from the box (Delete, the arrows); the character it
+            // makes comes as WM_CHAR regardless.
+            result = code == 0 ? 0 : callOriginal(msg, static_cast<WPARAM>(code), lp);
+            return true;
+        }
+        case WM_CHAR:
+            result = typed(static_cast<wchar_t>(wp), lp);
+            return true;
+        case WM_KEYUP: {
+            if (!events_) return false;
+            auto code = static_cast<std::int16_t>(wp);
+            std::int16_t shift = shiftState();
+            delivered(events_->KeyUp(code, shift));
+            result = callOriginal(msg, wp, lp);
+            return true;
+        }
+        case WM_PASTE:
+            pasted();
+            result = 0;
+            return true;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: {
+            result = callOriginal(msg, wp, lp);
+            if (events_) {
+                ++g_focusMoving;
+                delivered(msg == WM_SETFOCUS ? events_->GotFocus() : events_->LostFocus());
+                --g_focusMoving;
+            }
+            return true;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            result = callOriginal(msg, wp, lp);
+            mouse(msg, wp, lp);
+            return true;
+        case WM_LBUTTONDBLCLK:
+            result = callOriginal(msg, wp, lp);
+            if (events_) delivered(events_->DblClick());
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    // KeyPress with the character's code in the system's code page; the box then inserts what
+    // the handler left, unless that is 0, and only while MaxLength leaves room.
+    LRESULT typed(wchar_t ch, LPARAM lp) {
+        if (!events_) return callOriginal(WM_CHAR, ch, lp);
+        char byte = 0;
+        BOOL lossy = FALSE;
+        int n =
+            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &ch, 1, &byte, 1, nullptr, &lossy);
+        auto keyAscii = static_cast<std::int16_t>(
+            n == 1 && !lossy ? static_cast<unsigned char>(byte) : static_cast<unsigned>(ch));
+        const bool mapped = n == 1 && !lossy;
+        auto result = events_->KeyPress(keyAscii);
+        if (result.isError() || keyAscii == 0) return 0;
+        wchar_t out = static_cast<wchar_t>(keyAscii);
+        if (mapped || keyAscii < 256) {
+            char b = static_cast<char>(keyAscii & 0xFF);
+            if (MultiByteToWideChar(CP_ACP, 0, &b, 1, &out, 1) != 1) return 0;
+        }
+        if (out >= 0x20 && maxLength_ > 0) {
+            const std::int32_t len = GetWindowTextLengthW(hwnd_);
+            const std::int32_t sel = SelLength().value();
+            if (len - sel >= maxLength_) {
+                MessageBeep(MB_OK);
+                return 0;
+            }
+        }
+        return callOriginal(WM_CHAR, out, lp);
+    }
+
+    void pasted() {
+        if (!OpenClipboard(hwnd_)) return;
+        std::u16string text;
+        if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+            if (auto* p = static_cast<const wchar_t*>(GlobalLock(h))) {
+                text = fromWide(p, wcslen(p));
+                GlobalUnlock(h);
+            }
+        }
+        CloseClipboard();
+        if (maxLength_ > 0) {
+            const std::int32_t room =
+                maxLength_ - (GetWindowTextLengthW(hwnd_) - SelLength().value());
+            text.resize(static_cast<std::size_t>(
+                std::clamp<std::int32_t>(room, 0, static_cast<std::int32_t>(text.size()))));
+        }
+        if (!text.empty()) (void)setSelText(text);
+    }
+
+    void mouse(UINT msg, WPARAM wp, LPARAM lp) {
+        if (!events_) return;
+        float x = xTwips(lp), y = yTwips(lp);
+        std::int16_t shift = shiftState();
+        std::int16_t button = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP   ? 1
+                              : msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP ? 2
+                              : msg == WM_MOUSEMOVE                          ? buttonsOf(wp)
+                                                                             : 4;
+        switch (msg) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            delivered(events_->MouseDown(button, shift, x, y));
+            break;
+        case WM_MOUSEMOVE:
+            delivered(events_->MouseMove(button, shift, x, y));
+            break;
+        default:
+            delivered(events_->MouseUp(button, shift, x, y));
+            if (msg == WM_LBUTTONUP) delivered(events_->Click());
+        }
+    }
+
+    PartAnchor<TextBox> anchor_;
+    SinkRef<TextBoxEvents> events_;
+    std::int16_t alignment_;
+    std::int16_t borderStyle_ = 1;
+    std::int32_t maxLength_;
+    FontRef font_;
+    PictureRef mouseIcon_;
+    std::int16_t mousePointer_ = 0;
+    std::u16string passwordChar_;
+    std::u16string toolTip_;
+};
+
+// ---- command button -------------------------------------------------------------------------
+
+class Win32CommandButton final : public CommandButton, public Win32Constituent {
+public:
+    Win32CommandButton(Win32Container& owner, HWND h, const CommandButtonDesign& d,
+                       CommandButtonEvents* e)
+        : Win32Constituent(owner, h, d.bounds), anchor_(*this), events_(e), picture_(d.picture) {
+        if (auto* p = dynamic_cast<Win32Picture*>(picture_.get())) {
+            const bool icon = p->type == picturetype::Icon;
+            LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE) | (icon ? BS_ICON : BS_BITMAP);
+            SetWindowLongPtrW(hwnd_, GWL_STYLE, style);
+            SendMessageW(hwnd_, BM_SETIMAGE, icon ? IMAGE_ICON : IMAGE_BITMAP,
+                         reinterpret_cast<LPARAM>(p->handle()));
+        }
+    }
+    PartHandle<CommandButton> handle() const { return anchor_.handle(); }
+
+    ErrorOr<VBool> Enabled() override { return toVBool(IsWindowEnabled(hwnd_)); }
+    ErrorOr<void> setEnabled(VBool v) override {
+        EnableWindow(hwnd_, v != 0);
+        return {};
+    }
+    ErrorOr<Twips> Width() override { return bounds_.width; }
+    ErrorOr<Twips> Left() override { return bounds_.left; }
+    ErrorOr<void> setLeft(Twips v) override {
+        bounds_.left = v;
+        move();
+        return {};
+    }
+    void command(WORD code) override {
+        if (code == BN_CLICKED && events_) delivered(events_->Click());
+    }
+
+private:
+    PartAnchor<CommandButton> anchor_;
+    SinkRef<CommandButtonEvents> events_;
+    PictureRef picture_;
+};
+
+// ---- vertical scroll bar --------------------------------------------------------------------
+
+class Win32VScrollBar final : public VScrollBar, public Win32Constituent {
+public:
+    Win32VScrollBar(Win32Container& owner, HWND h, const VScrollBarDesign& d, VScrollBarEvents* e)
+        : Win32Constituent(owner, h, d.bounds), anchor_(*this), events_(e), min_(d.min),
+          max_(d.max), value_(d.value), small_(d.smallChange), large_(d.largeChange) {
+        show();
+    }
+    PartHandle<VScrollBar> handle() const { return anchor_.handle(); }
+
+    ErrorOr<std::int16_t> Min() override { return min_; }
+    ErrorOr<void> setMin(std::int16_t v) override {
+        min_ = v;
+        return dragAlong();
+    }
+    ErrorOr<std::int16_t> Max() override { return max_; }
+    ErrorOr<void> setMax(std::int16_t v) override {
+        max_ = v;
+        return dragAlong();
+    }
+    ErrorOr<std::int16_t> Value() override { return value_; }
+    ErrorOr<void> setValue(std::int16_t v) override {
+        if (v < std::min(min_, max_) || v > std::max(min_, max_))
+            return Error::invalidPropertyValue();
+        return moveTo(v);
+    }
+    ErrorOr<Twips> Width() override { return bounds_.width; }
+    ErrorOr<void> setLeft(Twips v) override {
+        bounds_.left = v;
+        move();
+        return {};
+    }
+    ErrorOr<void> setHeight(Twips v) override {
+        bounds_.height = v;
+        move();
+        return {};
+    }
+
+    // Min stands at the top, Max at the bottom, whichever is larger.
+    void vscroll(WORD code) override {
+        const int dir = min_ <= max_ ? 1 : -1;
+        int target = value_;
+        switch (code) {
+        case SB_LINEUP:
+            target = value_ - dir * small_;
+            break;
+        case SB_LINEDOWN:
+            target = value_ + dir * small_;
+            break;
+        case SB_PAGEUP:
+            target = value_ - dir * large_;
+            break;
+        case SB_PAGEDOWN:
+            target = value_ + dir * large_;
+            break;
+        case SB_TOP:
+            target = min_;
+            break;
+        case SB_BOTTOM:
+            target = max_;
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            SCROLLINFO si{sizeof si, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+            GetScrollInfo(hwnd_, SB_CTL, &si);
+            target = dir > 0 ? si.nTrackPos : min_ + max_ - si.nTrackPos;
+            if (code == SB_THUMBTRACK) {
+                value_ = static_cast<std::int16_t>(
+                    std::clamp(target, int(std::min(min_, max_)), int(std::max(min_, max_))));
+                show();
+                if (events_) delivered(events_->Scroll());
+                return;
+            }
+            break;
+        }
+        default:
+            return;
+        }
+        target = std::clamp(target, int(std::min(min_, max_)), int(std::max(min_, max_)));
+        delivered(moveTo(static_cast<std::int16_t>(target)));
+    }
+
+private:
+    ErrorOr<void> moveTo(std::int16_t v) {
+        if (v == value_) return {};
+        value_ = v;
+        show();
+        if (events_) TRY(events_->Change());
+        return {};
+    }
+    ErrorOr<void> dragAlong() {
+        const std::int16_t lo = std::min(min_, max_), hi = std::max(min_, max_);
+        show();
+        return moveTo(std::clamp(value_, lo, hi));
+    }
+    void show() {
+        const int lo = std::min(min_, max_), hi = std::max(min_, max_);
+        SCROLLINFO si{sizeof si, SIF_RANGE | SIF_POS,
+                      lo,        hi,
+                      0,         min_ <= max_ ? int(value_) : lo + hi - value_,
+                      0};
+        SetScrollInfo(hwnd_, SB_CTL, &si, TRUE);
+    }
+
+    PartAnchor<VScrollBar> anchor_;
+    SinkRef<VScrollBarEvents> events_;
+    std::int16_t min_, max_, value_, small_, large_;
+};
+
+// ---- label ----------------------------------------------------------------------------------
+
+class Win32Label final : public Label, public Win32Constituent {
+public:
+    Win32Label(Win32Container& owner, HWND h, const LabelDesign& d, LabelEvents* e)
+        : Win32Constituent(owner, h, d.bounds), anchor_(*this), events_(e), autoSize_(d.autoSize),
+          font_(d.font), mouseIcon_(d.mouseIcon), mousePointer_(d.mousePointer) {
+        setColours(d.backColor, d.foreColor);
+        if (!font_) font_ = defaultFont();
+        applyFont(font_);
+        fit();
+    }
+    PartHandle<Label> handle() const { return anchor_.handle(); }
+
+    ErrorOr<std::u16string> Caption() override { return windowText(hwnd_); }
+    ErrorOr<void> setCaption(std::u16string_view v) override {
+        std::wstring w = toWide(v);
+        SetWindowTextW(hwnd_, w.c_str());
+        fit();
+        return {};
+    }
+    ErrorOr<Twips> Width() override { return bounds_.width; }
+    ErrorOr<void> setWidth(Twips v) override {
+        bounds_.width = v;
+        move();
+        return {};
+    }
+    ErrorOr<Twips> Height() override { return bounds_.height; }
+    ErrorOr<void> setHeight(Twips v) override {
+        bounds_.height = v;
+        move();
+        return {};
+    }
+    ErrorOr<Colour> BackColor() override { return back_; }
+    ErrorOr<void> setBackColor(Colour c) override {
+        setColours(c, fore_);
+        return {};
+    }
+    ErrorOr<Colour> ForeColor() override { return fore_; }
+    ErrorOr<void> setForeColor(Colour c) override {
+        setColours(back_, c);
+        return {};
+    }
+    ErrorOr<FontRef> Font() override { return font_; }
+    ErrorOr<void> setFont(FontRef f) override {
+        font_ = std::move(f);
+        applyFont(font_);
+        fit();
+        return {};
+    }
+    ErrorOr<VBool> FontBold() override { return toVBool(font_ && font_->bold()); }
+    ErrorOr<void> setFontBold(VBool v) override {
+        if (auto* w = dynamic_cast<Win32Font*>(font_.get())) {
+            w->font()->put_Bold(v != 0);
+            w->refresh();
+        } else if (font_) {
+            font_->weight = v ? fontweight::Bold : fontweight::Normal;
+        }
+        applyFont(font_);
+        fit();
+        return {};
+    }
+    ErrorOr<PictureRef> MouseIcon() override { return mouseIcon_; }
+    ErrorOr<void> setMouseIcon(PictureRef p) override {
+        mouseIcon_ = std::move(p);
+        return {};
+    }
+    ErrorOr<std::int16_t> MousePointer() override { return mousePointer_; }
+    ErrorOr<void> setMousePointer(std::int16_t v) override {
+        if (v < 0 || (v > 15 && v != 99)) return Error::invalidPropertyValue();
+        mousePointer_ = v;
+        return {};
+    }
+    ErrorOr<std::u16string> ToolTipText() override { return toolTip_; }
+    ErrorOr<void> setToolTipText(std::u16string_view v) override {
+        toolTip_ = std::u16string(v);
+        return {};
+    }
+    std::u16string faceText() const override { return windowText(hwnd_); }
+
+protected:
+    bool message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        if (msg == WM_NCHITTEST) {
+            result = HTCLIENT;
+            return true;
+        }
+        if (msg == WM_SETCURSOR && mousePointer_ == 99) {
+            if (auto* p = dynamic_cast<Win32Picture*>(mouseIcon_.get())) {
+                SetCursor(static_cast<HCURSOR>(p->handle()));
+                result = TRUE;
+                return true;
+            }
+        }
+        if (!events_) return false;
+        float x = xTwips(lp), y = yTwips(lp);
+        std::int16_t shift = shiftState();
+        std::int16_t button = 1;
+        switch (msg) {
+        case WM_LBUTTONDOWN:
+            delivered(events_->MouseDown(button, shift, x, y));
+            break;
+        case WM_MOUSEMOVE:
+            button = buttonsOf(wp);
+            delivered(events_->MouseMove(button, shift, x, y));
+            break;
+        case WM_LBUTTONUP:
+            delivered(events_->MouseUp(button, shift, x, y));
+            delivered(events_->Click());
+            break;
+        case WM_LBUTTONDBLCLK:
+            delivered(events_->DblClick());
+            break;
+        default:
+            return false;
+        }
+        result = 0;
+        return true;
+    }
+
+private:
+    // A label that sizes itself takes the size of its caption in its font.
+    void fit() {
+        if (!autoSize_) return;
+        HDC dc = GetDC(hwnd_);
+        HFONT f = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+        HGDIOBJ old = f ? SelectObject(dc, f) : nullptr;
+        std::wstring text = toWide(windowText(hwnd_));
+        SIZE sz{0, 0};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &sz);
+        if (old) SelectObject(dc, old);
+        ReleaseDC(hwnd_, dc);
+        bounds_.width = toTwips(sz.cx);
+        bounds_.height = toTwips(sz.cy);
+        move();
+    }
+
+    PartAnchor<Label> anchor_;
+    SinkRef<LabelEvents> events_;
+    bool autoSize_;
+    FontRef font_;
+    PictureRef mouseIcon_;
+    std::int16_t mousePointer_;
+    std::u16string toolTip_;
+};
+
+// ---- timer, picture box, image ----------------------------------------------------------------
+
+class Win32Timer final : public Timer {
+public:
+    Win32Timer(HWND owner, UINT_PTR id, const TimerDesign& d, TimerEvents* e)
+        : anchor_(*this), events_(e), owner_(owner), id_(id), interval_(d.interval),
+          enabled_(d.enabled) {
+        if (enabled_ && interval_ > 0) SetTimer(owner_, id_, static_cast<UINT>(interval_), nullptr);
+    }
+    ~Win32Timer() override { KillTimer(owner_, id_); }
+    Win32Timer(const Win32Timer&) = delete;
+    Win32Timer& operator=(const Win32Timer&) = delete;
+    PartHandle<Timer> handle() const { return anchor_.handle(); }
+    UINT_PTR id() const { return id_; }
+    void fire() {
+        if (events_) delivered(events_->Timer());
+    }
+
+    ErrorOr<std::int32_t> Interval() override { return interval_; }
+    ErrorOr<VBool> Enabled() override { return toVBool(enabled_); }
+
+private:
+    PartAnchor<Timer> anchor_;
+    SinkRef<TimerEvents> events_;
+    HWND owner_;
+    UINT_PTR id_;
+    std::int32_t interval_;
+    bool enabled_;
+};
+
+class TimerPart final : public Win32Constituent {
+public:
+    TimerPart(Win32Container& owner, HWND h, std::unique_ptr<Win32Timer> t)
+        : Win32Constituent(owner, h, {}), timer_(std::move(t)) {}
+    Win32Timer& timerObject() { return *timer_; }
+    bool isTimer(UINT_PTR id) const override { return timer_->id() == id; }
+    void timer() override { timer_->fire(); }
+
+private:
+    std::unique_ptr<Win32Timer> timer_;
+};
+
+class Win32PictureBox final : public PictureBox, public Win32Constituent {
+public:
+    Win32PictureBox(Win32Container& owner, HWND h, const PictureBoxDesign& d, PictureBoxEvents* e)
+        : Win32Constituent(owner, h, d.bounds), anchor_(*this), events_(e) {
+        setColours(d.backColor, d.foreColor);
+    }
+    PartHandle<PictureBox> handle() const { return anchor_.handle(); }
+    ErrorOr<Colour> BackColor() override { return back_; }
+
+protected:
+    bool message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        if (msg == WM_NCHITTEST) {
+            result = HTCLIENT;
+            return true;
+        }
+        // A child label's colours are asked of its parent, this box.
+        if (msg == WM_CTLCOLORSTATIC) {
+            auto* child =
+                static_cast<Win32Constituent*>(GetPropW(reinterpret_cast<HWND>(lp), kPartProperty));
+            if (child) {
+                result = child->colour(reinterpret_cast<HDC>(wp));
+                return true;
+            }
+            return false;
+        }
+        if (msg == WM_MOUSEMOVE && events_) {
+            std::int16_t button = buttonsOf(wp), shift = shiftState();
+            float x = xTwips(lp), y = yTwips(lp);
+            delivered(events_->MouseMove(button, shift, x, y));
+            result = 0;
+            return true;
+        }
+        return false;
+    }
+
+private:
+    PartAnchor<PictureBox> anchor_;
+    SinkRef<PictureBoxEvents> events_;
+};
+
+class Win32Image final : public Image, public Win32Constituent {
+public:
+    Win32Image(Win32Container& owner, HWND h, const ImageDesign& d)
+        : Win32Constituent(owner, h, d.bounds), anchor_(*this), picture_(d.picture) {
+        if (auto* p = dynamic_cast<Win32Picture*>(picture_.get())) {
+            const bool icon = p->type == picturetype::Icon;
+            SendMessageW(hwnd_, STM_SETIMAGE, icon ? IMAGE_ICON : IMAGE_BITMAP,
+                         reinterpret_cast<LPARAM>(p->handle()));
+        }
+    }
+    PartHandle<Image> handle() const { return anchor_.handle(); }
+    ErrorOr<PictureRef> Picture() override { return picture_; }
+
+private:
+    PartAnchor<Image> anchor_;
+    PictureRef picture_;
+};
+
+LRESULT CALLBACK parkingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
+} // namespace
+
+// ---- the container window -------------------------------------------------------------------
+
+void Win32Container::registerClasses(HMODULE module) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &Win32Container::windowProc;
+    wc.hInstance = module;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kControlClass;
+    RegisterClassExW(&wc);
+    wc.lpfnWndProc = &parkingProc;
+    wc.lpszClassName = kParkingClass;
+    RegisterClassExW(&wc);
+}
+
+void Win32Container::unregisterClasses(HMODULE module) {
+    destroyParkingWindow();
+    UnregisterClassW(kControlClass, module);
+    UnregisterClassW(kParkingClass, module);
+}
+
+HWND parkingWindow(HMODULE module) {
+    if (!g_parking || !IsWindow(g_parking))
+        g_parking = CreateWindowExW(0, kParkingClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                    module, nullptr);
+    return g_parking;
+}
+
+void destroyParkingWindow() {
+    if (g_parking && IsWindow(g_parking)) DestroyWindow(g_parking);
+    g_parking = nullptr;
+}
+
+Win32Container::Win32Container(SurfaceOwner& owner, HMODULE module) : owner_(owner) {
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kControlClass, L"",
+                            WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VISIBLE, 0, 0, 0, 0,
+                            parkingWindow(module), nullptr, module, this);
+}
+
+Win32Container::~Win32Container() {
+    parts_.clear();
+    if (hwnd_ && IsWindow(hwnd_)) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+void Win32Container::reparent(HWND parent) {
+    HWND to =
+        parent ? parent
+               : parkingWindow(reinterpret_cast<HMODULE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)));
+    SetParent(hwnd_, to);
+}
+
+void Win32Container::place(const RECT& r) {
+    MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    delivered(resize(toTwips(r.right - r.left), toTwips(r.bottom - r.top)));
+}
+
+void Win32Container::setVisible(bool visible) {
+    ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+bool Win32Container::focusFirst() {
+    for (const auto& p : parts_) {
+        HWND h = p->hwnd();
+        if (GetWindowLongPtrW(h, GWL_STYLE) & WS_TABSTOP && IsWindowEnabled(h) &&
+            IsWindowVisible(h)) {
+            ::SetFocus(h);
+            return true;
+        }
+    }
+    return false;
+}
+
+void Win32Container::paintInto(HDC dc, const RECT& bounds) {
+    HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    FillRect(dc, &bounds, face);
+    DeleteObject(face);
+    for (const auto& p : parts_) {
+        std::u16string text = p->faceText();
+        if (text.empty()) continue;
+        std::wstring w = toWide(text);
+        RECT r = bounds;
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &r,
+                  DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+        break;
+    }
+}
+
+ErrorOr<void> Win32Container::resize(Twips w, Twips h) {
+    const bool changed = w != width_ || h != height_;
+    width_ = w;
+    height_ = h;
+    if (!changed) return {};
+    return owner_.resized();
+}
+
+ErrorOr<void> Win32Container::setWidth(Twips w) {
+    if (w == width_) return {};
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    SetWindowPos(hwnd_, nullptr, 0, 0, toPixels(w), r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return resize(w, height_);
+}
+
+ErrorOr<void> Win32Container::setHeight(Twips h) {
+    if (h == height_) return {};
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, toPixels(h),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return resize(width_, h);
+}
+
+ErrorOr<void> Win32Container::PropertyChanged(std::u16string_view name) {
+    return owner_.propertyChanged(name);
+}
+
+ErrorOr<void> Win32Container::RaiseEvent(DispId number, EventArgs args) {
+    return owner_.raiseEvent(number, args);
+}
+
+ErrorOr<FontRef> Win32Container::AmbientFont() {
+    return owner_.ambientFont();
+}
+
+ErrorOr<void> Win32Container::setMaskPicture(PictureRef p) {
+    maskPicture_ = std::move(p);
+    return {};
+}
+
+ErrorOr<std::int32_t> Win32Container::hWnd() {
+    return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(hwnd_));
+}
+
+// The container shows the menu: the menu object's own Popup method is called with the flags,
+// the position and the default item, each passed on as it came (omitted ones as omitted).
+ErrorOr<void> Win32Container::PopupMenu(const Value& menu, const Value& flags, const Value& x,
+                                        const Value& y, const Value& defaultMenu) {
+    if (!menu.isObject()) return Error::typeMismatch();
+    auto* d = dynamic_cast<DispatchObject*>(menu.anyObject().get());
+    if (!d || !d->dispatch()) return Error::objectRequired();
+    wchar_t popup[] = L"Popup";
+    ComPtr<IDispatchEx> ex;
+    LPOLESTR name = popup;
+    DISPID id = 0;
+    if (FAILED(d->dispatch()->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id))) {
+        // A script engine's own objects may answer only through IDispatchEx (Wine's VBScript
+        // classes do).
+        BSTR n = SysAllocString(popup);
+        const bool found = SUCCEEDED(d->dispatch()->QueryInterface(
+                               kIIDDispatchEx, reinterpret_cast<void**>(ex.put()))) &&
+                           SUCCEEDED(ex->GetDispID(n, fdexNameCaseInsensitive, &id));
+        SysFreeString(n);
+        if (!found)
+            return Error{errc::NotSupported, u"Object doesn't support this property or method"};
+    }
+    VARIANT args[4];
+    const Value* in[4] = {&defaultMenu, &y, &x, &flags};
+    for (int i = 0; i < 4; ++i)
+        if (FAILED(toVariant(*in[i], args[i]))) return Error::typeMismatch();
+    DISPPARAMS dp{args, nullptr, 4, 0};
+    EXCEPINFO ei{};
+    HRESULT hr =
+        ex ? ex->InvokeEx(id, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, nullptr, &ei, nullptr)
+           : d->dispatch()->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, nullptr,
+                                   &ei, nullptr);
+    for (VARIANT& v : args)
+        VariantClear(&v);
+    if (hr == DISP_E_EXCEPTION) {
+        Error e{ei.scode ? ei.scode : ei.wCode, fromBstr(ei.bstrDescription)};
+        SysFreeString(ei.bstrDescription);
+        SysFreeString(ei.bstrSource);
+        SysFreeString(ei.bstrHelpFile);
+        if ((static_cast<std::uint32_t>(e.code) & 0xFFFF0000u) == 0x800A0000u) e.code &= 0xFFFF;
+        return e;
+    }
+    if (FAILED(hr)) return Error{hr, u"Automation error"};
+    return {};
+}
+
+HWND Win32Container::parentFor(std::u16string_view parentName) const {
+    if (!parentName.empty())
+        for (const auto& [name, window] : names_)
+            if (name == parentName) return window;
+    return hwnd_;
+}
+
+Win32Constituent* Win32Container::constituentOf(HWND h) const {
+    for (const auto& p : parts_)
+        if (p->hwnd() == h) return p.get();
+    return nullptr;
+}
+
+namespace {
+
+HWND makeChild(HWND parent, const wchar_t* cls, DWORD style, DWORD exStyle, const Bounds& b,
+               std::u16string_view text, std::int16_t tabIndex) {
+    std::wstring t = toWide(text);
+    HWND h = CreateWindowExW(
+        exStyle, cls, t.c_str(), WS_CHILD | WS_VISIBLE | style, toPixels(b.left), toPixels(b.top),
+        toPixels(b.width), toPixels(b.height), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(tabIndex + 100)),
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+    return h;
+}
+
+Error cannotCreate() {
+    return {7, u"Out of memory"};
+}
+
+} // namespace
+
+ErrorOr<PartHandle<TextBox>> Win32Container::addTextBox(const TextBoxDesign& d, TextBoxEvents* e) {
+    DWORD style = WS_TABSTOP | ES_AUTOHSCROLL |
+                  (d.alignment == 1   ? ES_RIGHT
+                   : d.alignment == 2 ? ES_CENTER
+                                      : ES_LEFT);
+    if (!d.enabled) style |= WS_DISABLED;
+    HWND h = makeChild(hwnd_, L"EDIT", style, WS_EX_CLIENTEDGE, d.bounds, d.text, d.tabIndex);
+    if (!h) return cannotCreate();
+    names_.emplace_back(std::u16string(d.name), h);
+    auto part = std::make_unique<Win32TextBox>(*this, h, d, e);
+    auto handle = part->handle();
+    parts_.push_back(std::move(part));
+    return handle;
+}
+
+ErrorOr<PartHandle<CommandButton>> Win32Container::addCommandButton(const CommandButtonDesign& d,
+                                                                    CommandButtonEvents* e) {
+    DWORD style = BS_PUSHBUTTON | (d.tabStop ? WS_TABSTOP : 0) | (d.enabled ? 0 : WS_DISABLED);
+    HWND h = makeChild(hwnd_, L"BUTTON", style, 0, d.bounds, d.caption, d.tabIndex);
+    if (!h) return cannotCreate();
+    names_.emplace_back(std::u16string(d.name), h);
+    auto part = std::make_unique<Win32CommandButton>(*this, h, d, e);
+    auto handle = part->handle();
+    parts_.push_back(std::move(part));
+    return handle;
+}
+
+ErrorOr<PartHandle<VScrollBar>> Win32Container::addVScrollBar(const VScrollBarDesign& d,
+                                                              VScrollBarEvents* e) {
+    HWND h = makeChild(hwnd_, L"SCROLLBAR", SBS_VERT | WS_TABSTOP, 0, d.bounds, u"", d.tabIndex);
+    if (!h) return cannotCreate();
+    names_.emplace_back(std::u16string(d.name), h);
+    auto part = std::make_unique<Win32VScrollBar>(*this, h, d, e);
+    auto handle = part->handle();
+    parts_.push_back(std::move(part));
+    return handle;
+}
+
+ErrorOr<PartHandle<Label>> Win32Container::addLabel(const LabelDesign& d, LabelEvents* e) {
+    DWORD style = SS_NOTIFY | SS_NOPREFIX |
+                  (d.alignment == 1   ? SS_RIGHT
+                   : d.alignment == 2 ? SS_CENTER
+                                      : SS_LEFT);
+    HWND h = makeChild(parentFor(d.parent), L"STATIC", style, 0, d.bounds, d.caption, d.tabIndex);
+    if (!h) return cannotCreate();
+    names_.emplace_back(std::u16string(d.name), h);
+    auto part = std::make_unique<Win32Label>(*this, h, d, e);
+    auto handle = part->handle();
+    parts_.push_back(std::move(part));
+    return handle;
+}
+
+ErrorOr<PartHandle<Timer>> Win32Container::addTimer(const TimerDesign& d, TimerEvents* e) {
+    // A timer has no window of its own; its part stands on a hidden one for the bookkeeping.
+    HWND h = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, hwnd_, nullptr,
+                             reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE)),
+                             nullptr);
+    if (!h) return cannotCreate();
+    auto timer = std::make_unique<Win32Timer>(hwnd_, nextTimer_++, d, e);
+    auto handle = timer->handle();
+    parts_.push_back(std::make_unique<TimerPart>(*this, h, std::move(timer)));
+    return handle;
+}
+
+ErrorOr<PartHandle<PictureBox>> Win32Container::addPictureBox(const PictureBoxDesign& d,
+                                                              PictureBoxEvents* e) {
+    HWND h = makeChild(hwnd_, L"STATIC", SS_NOTIFY | WS_CLIPCHILDREN, 0, d.bounds, u"", d.tabIndex);
+    if (!h) return cannotCreate();
+    names_.emplace_back(std::u16string(d.name), h);
+    auto part = std::make_unique<Win32PictureBox>(*this, h, d, e);
+    auto handle = part->handle();
+    parts_.push_back(std::move(part));
+    return handle;
+}
+
+ErrorOr<PartHandle<Image>> Win32Container::addImage(const ImageDesign& d) {
+    const auto* p = dynamic_cast<const Win32Picture*>(d.picture.get());
+    DWORD style = p && p->type == picturetype::Icon ? SS_ICON : SS_BITMAP;
+    HWND h = makeChild(parentFor(d.parent), L"STATIC", style, 0, d.bounds, u"", 0);
+    if (!h) return cannotCreate();
+    names_.emplace_back(std::u16string(d.name), h);
+    auto part = std::make_unique<Win32Image>(*this, h, d);
+    auto handle = part->handle();
+    parts_.push_back(std::move(part));
+    return handle;
+}
+
+LRESULT CALLBACK Win32Container::windowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Win32Container*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (!self || self->hwnd_ != h) {
+        return DefWindowProcW(h, msg, wp, lp);
+    }
+    return self->handle(msg, wp, lp);
+}
+
+LRESULT Win32Container::handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (auto* p = constituentOf(reinterpret_cast<HWND>(lp))) p->command(HIWORD(wp));
+        return 0;
+    case WM_VSCROLL:
+        if (auto* p = constituentOf(reinterpret_cast<HWND>(lp))) p->vscroll(LOWORD(wp));
+        return 0;
+    case WM_TIMER:
+        for (const auto& p : parts_)
+            if (p->isTimer(wp)) {
+                p->timer();
+                break;
+            }
+        return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        if (auto* p = constituentOf(reinterpret_cast<HWND>(lp)))
+            return p->colour(reinterpret_cast<HDC>(wp));
+        break;
+    case WM_MOUSEACTIVATE:
+        owner_.activatedByUser();
+        return MA_ACTIVATE;
+    case MsgTabOn: {
+        HWND root = GetAncestor(hwnd_, GA_ROOT);
+        HWND next = GetNextDlgTabItem(root, GetFocus(), FALSE);
+        if (next) ::SetFocus(next);
+        return 0;
+    }
+    case MsgFocus: {
+        HWND target = reinterpret_cast<HWND>(lp);
+        if (constituentOf(target) && IsWindowEnabled(target) && IsWindowVisible(target))
+            ::SetFocus(target);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+// ---- runtime and shell ----------------------------------------------------------------------
+
+ErrorOr<std::int32_t> Win32Runtime::MsgBox(std::u16string_view prompt, std::int32_t style,
+                                           std::u16string_view title) {
+    // A lone carriage return breaks the line, as it does in the message a form shows.
+    std::wstring text;
+    for (std::size_t i = 0; i < prompt.size(); ++i) {
+        text += static_cast<wchar_t>(prompt[i]);
+        if (prompt[i] == u'\r' && (i + 1 == prompt.size() || prompt[i + 1] != u'\n')) text += L'\n';
+    }
+    std::wstring caption = toWide(title);
+    HWND owner = window_ && IsWindowVisible(window_) ? GetAncestor(window_, GA_ROOT) : nullptr;
+    int answer = MessageBoxW(owner, text.c_str(), caption.c_str(), static_cast<UINT>(style));
+    if (answer == 0)
+        return Error{errc::InvalidProcedureCall, u"Invalid procedure call or argument"};
+    return answer;
+}
+
+ErrorOr<void> Win32Runtime::SendKeys(std::u16string_view keys, const Value&) {
+    std::u16string lower(keys);
+    for (char16_t& c : lower)
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    // Only the move to the next tab stop is ever sent; it is this window's focus traversal, not
+    // input injected into the desktop.
+    if (lower != u"{tab}") return Error::invalidProcedureCall();
+    if (!window_ || !PostMessageW(window_, Win32Container::MsgTabOn, 0, 0))
+        return Error::invalidProcedureCall();
+    return {};
+}
+
+ErrorOr<TimeOfDay> Win32Runtime::Time() {
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    return TimeOfDay{st.wHour * 3600 + st.wMinute * 60 + st.wSecond};
+}
+
+ErrorOr<std::u16string> Win32Runtime::AppPath() {
+    wchar_t path[MAX_PATH * 4];
+    DWORD n = GetModuleFileNameW(module_, path, static_cast<DWORD>(std::size(path)));
+    if (n == 0 || n >= std::size(path)) return Error{53, u"File not found"};
+    std::u16string p = fromWide(path, n);
+    const std::size_t slash = p.find_last_of(u"\\/");
+    return slash == std::u16string::npos ? std::u16string() : p.substr(0, slash);
+}
+
+ErrorOr<std::int32_t> Win32Shell::ShellExecuteA(std::int32_t hwnd, std::string_view operation,
+                                                std::string_view file, std::string_view parameters,
+                                                std::string_view directory,
+                                                std::int32_t showCommand) {
+    const std::string op(operation), f(file), params(parameters), dir(directory);
+    HINSTANCE r = ::ShellExecuteA(reinterpret_cast<HWND>(static_cast<std::intptr_t>(hwnd)),
+                                  op.c_str(), f.c_str(), params.c_str(), dir.c_str(), showCommand);
+    return static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(r));
+}
+
+} // namespace tessivra::win32

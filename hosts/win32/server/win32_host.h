@@ -1,0 +1,162 @@
+#pragma once
+// The control's surface on the desktop: one child window per instance (the user control's own),
+// with the constituents as Win32 child windows of it: EDIT for a text box, BUTTON, SCROLLBAR,
+// STATIC for labels and picture boxes, SetTimer for timers. Until a container in-place activates
+// the control, its window waits in a hidden parking window, so that a script host can drive a
+// control it never shows.
+
+#include "com_values.h"
+#include "framework/host/container.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tessivra::win32 {
+
+// What the surface hands on to the COM object that owns it.
+class SurfaceOwner {
+public:
+    virtual ~SurfaceOwner() = default;
+    virtual ErrorOr<void> propertyChanged(std::u16string_view name) = 0;
+    virtual ErrorOr<void> raiseEvent(DispId id, EventArgs args) = 0;
+    virtual ErrorOr<FontRef> ambientFont() = 0;
+    // The control's resize handler, after the surface changed its size.
+    virtual ErrorOr<void> resized() = 0;
+    // The container should make this control's window the active one (a click, the focus).
+    virtual void activatedByUser() = 0;
+};
+
+inline constexpr double TwipsPerPixel = 15.0; // at 96 dots to the inch
+
+inline int toPixels(Twips t) {
+    return static_cast<int>(static_cast<double>(t) / TwipsPerPixel + (t >= 0 ? 0.5 : -0.5));
+}
+inline Twips toTwips(int pixels) {
+    return static_cast<Twips>(pixels * TwipsPerPixel);
+}
+
+class Win32Constituent;
+
+// The user control's window, the container a control instance sees.
+class Win32Container final : public Container {
+public:
+    Win32Container(SurfaceOwner& owner, HMODULE module);
+    ~Win32Container() override;
+    Win32Container(const Win32Container&) = delete;
+    Win32Container& operator=(const Win32Container&) = delete;
+
+    HWND window() const { return hwnd_; }
+    // Moves the window into a container's window (null: back to the parking window).
+    void reparent(HWND parent);
+    // The size a container gives the control, in pixels; runs the resize handler.
+    void place(const RECT& r);
+    void setVisible(bool visible);
+    // Draws the control's face into a device context (IViewObject::Draw).
+    void paintInto(HDC dc, const RECT& bounds);
+    // Gives the focus to the first constituent that takes it.
+    bool focusFirst();
+
+    ErrorOr<PartHandle<TextBox>> addTextBox(const TextBoxDesign&, TextBoxEvents*) override;
+    ErrorOr<PartHandle<CommandButton>> addCommandButton(const CommandButtonDesign&,
+                                                        CommandButtonEvents*) override;
+    ErrorOr<PartHandle<VScrollBar>> addVScrollBar(const VScrollBarDesign&,
+                                                  VScrollBarEvents*) override;
+    ErrorOr<PartHandle<Label>> addLabel(const LabelDesign&, LabelEvents*) override;
+    ErrorOr<PartHandle<Timer>> addTimer(const TimerDesign&, TimerEvents*) override;
+    ErrorOr<PartHandle<PictureBox>> addPictureBox(const PictureBoxDesign&,
+                                                  PictureBoxEvents*) override;
+    ErrorOr<PartHandle<Image>> addImage(const ImageDesign&) override;
+
+    ErrorOr<Twips> Width() override { return width_; }
+    ErrorOr<void> setWidth(Twips) override;
+    ErrorOr<Twips> Height() override { return height_; }
+    ErrorOr<void> setHeight(Twips) override;
+    ErrorOr<void> PropertyChanged(std::u16string_view propertyName) override;
+    ErrorOr<void> RaiseEvent(DispId number, EventArgs args) override;
+    ErrorOr<FontRef> AmbientFont() override;
+    ErrorOr<PictureRef> MaskPicture() override { return maskPicture_; }
+    ErrorOr<void> setMaskPicture(PictureRef p) override;
+    ErrorOr<std::int32_t> hWnd() override;
+    ErrorOr<void> PopupMenu(const Value& menu, const Value& flags, const Value& x, const Value& y,
+                            const Value& defaultMenu) override;
+
+    // The message a SendKeys "{tab}" posts to the window: move the focus on.
+    static constexpr UINT MsgTabOn = WM_APP + 1;
+    // A focus request made while the focus was moving, carried out afterwards.
+    static constexpr UINT MsgFocus = WM_APP + 2;
+
+    static LRESULT CALLBACK windowProc(HWND, UINT, WPARAM, LPARAM);
+    // The window class names, registered once per process.
+    static void registerClasses(HMODULE module);
+    static void unregisterClasses(HMODULE module);
+
+private:
+    friend class Win32Constituent;
+    LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+    ErrorOr<void> resize(Twips w, Twips h);
+    HWND parentFor(std::u16string_view parentName) const;
+    Win32Constituent* constituentOf(HWND) const;
+
+    SurfaceOwner& owner_;
+    HWND hwnd_ = nullptr;
+    Twips width_ = 0, height_ = 0;
+    PictureRef maskPicture_;
+    std::vector<std::unique_ptr<Win32Constituent>> parts_;
+    // Each window by its constituent's name, for a label placed inside a picture box.
+    std::vector<std::pair<std::u16string, HWND>> names_;
+    UINT_PTR nextTimer_ = 1;
+};
+
+// The runtime services that are the host's own on the desktop, with the text services handed in.
+class Win32Runtime final : public Runtime {
+public:
+    Win32Runtime(TextServices& text, HMODULE module) : text_(text), module_(module) {}
+    // Where a message box is owned and where "{tab}" is posted.
+    void setWindow(HWND hwnd) { window_ = hwnd; }
+
+    ErrorOr<std::u16string> UCase(std::u16string_view s) override { return text_.UCase(s); }
+    ErrorOr<std::u16string> LCase(std::u16string_view s) override { return text_.LCase(s); }
+    ErrorOr<std::u16string> Chr(std::int32_t c) override { return text_.Chr(c); }
+    ErrorOr<std::int16_t> Asc(std::u16string_view s) override { return text_.Asc(s); }
+    ErrorOr<std::u16string> Format(const Value& e, std::u16string_view p, std::int32_t d,
+                                   std::int32_t w) override {
+        return text_.Format(e, p, d, w);
+    }
+    ErrorOr<std::u16string> CStr(std::int16_t v) override { return text_.CStr(v); }
+    ErrorOr<std::int32_t> InStr(std::u16string_view t, std::u16string_view f) override {
+        return text_.InStr(t, f);
+    }
+    ErrorOr<std::u16string> TimeText(TimeOfDay t) override { return text_.TimeText(t); }
+    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view s) override {
+        return text_.StrConvFromUnicode(s);
+    }
+
+    ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
+                                 std::u16string_view title) override;
+    ErrorOr<void> SendKeys(std::u16string_view keys, const Value& wait) override;
+    ErrorOr<TimeOfDay> Time() override;
+    ErrorOr<std::u16string> AppPath() override;
+
+private:
+    TextServices& text_;
+    HMODULE module_;
+    HWND window_ = nullptr;
+};
+
+class Win32Shell final : public Shell {
+public:
+    ErrorOr<std::int32_t> ShellExecuteA(std::int32_t hwnd, std::string_view operation,
+                                        std::string_view file, std::string_view parameters,
+                                        std::string_view directory,
+                                        std::int32_t showCommand) override;
+};
+
+// The hidden top-level window that holds the windows of controls no container shows.
+HWND parkingWindow(HMODULE module);
+void destroyParkingWindow();
+
+} // namespace tessivra::win32
