@@ -191,13 +191,15 @@ ErrorOr<std::unique_ptr<QtContainer>> QtHost::create(const ControlFactory& facto
     state->surface->resize(toPixels(width), toPixels(height));
     auto container = std::make_unique<QtContainer>(std::move(state));
     auto& st = container->state();
+    // Shown from the start on a shown parent, so that its constituents can take the focus
+    // from the creation handler on.
+    if (parent && parent->isVisible()) st.surface->show();
     {
         QtHostImpl::HandlerScope scope(*impl_);
         st.control = TRY(factory(Site{*container, impl_->runtime, impl_->shell, impl_->objects}));
         TRY(st.control->UserControl_Initialize());
     }
     if (place) TRY(container->place());
-    if (parent && parent->isVisible()) st.surface->show();
     return container;
 }
 
