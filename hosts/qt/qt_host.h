@@ -138,7 +138,8 @@ public:
 
     // Twips and pixels at the primary screen's logical DPI, 1440 twips to the inch.
     static int toPixels(Twips);
-    static Twips toTwips(int pixels);
+    // Pointer positions come in fractions of a pixel.
+    static Twips toTwips(double pixels);
 
     QtHostImpl& impl() { return *impl_; }
 

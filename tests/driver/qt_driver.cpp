@@ -325,7 +325,9 @@ public:
             QWidget* w = TRY(widgetOf(c, p));
             TRY(checkPosition(x));
             TRY(checkPosition(y));
-            const QPoint at(QtHost::toPixels(x), QtHost::toPixels(y));
+            // A pointer's position comes in fractions of a pixel.
+            const double perTwip = QtHost::toPixels(1440) / 1440.0;
+            const QPointF at(x * perTwip, y * perTwip);
             const auto type = action == Down ? QEvent::MouseButtonPress
                               : action == Up ? QEvent::MouseButtonRelease
                                              : QEvent::MouseMove;
@@ -348,7 +350,7 @@ public:
             if (!bar) return Error::invalidProcedureCall();
             QWidget* w = bar->widget();
             // The arrows are at the ends of the bar.
-            const QPoint at(w->width() / 2, down ? w->height() - 3 : 2);
+            const QPointF at(w->width() / 2, down ? w->height() - 3 : 2);
             for (int i = 0; i < count && host_; ++i) {
                 sendMouse(w, QEvent::MouseButtonPress, at, Qt::LeftButton, {});
                 sendMouse(w, QEvent::MouseButtonRelease, at, Qt::LeftButton, {});
@@ -604,10 +606,18 @@ private:
         if (QWidget* now = QApplication::focusWidget()) QApplication::sendEvent(now, &release);
         processQtEvents();
     }
-    void sendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
+    void sendMouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButton button,
                    Qt::KeyboardModifiers mods, Qt::MouseButton held = Qt::NoButton) {
         const QPointF local(at);
         const QPointF global(w->mapToGlobal(at));
+        // A press gives the focus first, as the desktop does for a widget that takes it on
+        // a click.
+        if (type == QEvent::MouseButtonPress && w->isEnabled() &&
+            (w->focusPolicy() & Qt::ClickFocus) && QApplication::focusWidget() != w) {
+            w->setFocus(Qt::MouseFocusReason);
+            processQtEvents();
+            if (!host_) return;
+        }
         Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton
                                    : type == QEvent::MouseMove        ? Qt::MouseButtons(held)
                                                                       : Qt::MouseButtons(button);

@@ -132,27 +132,26 @@ TEST_F(ScreenshotTest, TheLaunchButtonShowsItsCheckMarkGreyedUntilItIsEnabled) {
 TEST_F(ScreenshotTest, TheScrollBarHasAnArrowAtEachEndPointingAway) {
     add("ScrollText");
     const QImage img = shot(u"VScroll1");
-    const int w = img.width();
-    ASSERT_GT(img.height(), 2 * w);
+    const int w = img.width(), h = img.height();
+    ASSERT_GT(h, 10);
     auto dark = [](QColor x) { return x.lightness() < 110; };
-    // The width of the arrow's dark pixels on each row of the end's square button.
-    auto widths = [&](int top) {
+    // The width of the arrow's dark pixels on each row of one end's button (the bar is short:
+    // each end's button takes half of it).
+    auto widths = [&](int top, int bottom) {
         std::vector<int> out;
-        for (int y = top + 2; y < top + w - 2; ++y) {
+        for (int y = top; y < bottom; ++y) {
             int n = count(img, dark, QRect(2, y, w - 4, 1));
             if (n > 0) out.push_back(n);
         }
         return out;
     };
-    const auto up = widths(0);
-    const auto down = widths(img.height() - w);
+    const auto up = widths(1, h / 2);
+    const auto down = widths(h / 2, h - 1);
     ASSERT_GE(up.size(), 2u);
     ASSERT_GE(down.size(), 2u);
     // Narrow at the tip: the top arrow points up, the bottom one down.
     EXPECT_LT(up.front(), up.back());
     EXPECT_GT(down.front(), down.back());
-    // Between the arrows there is no arrow.
-    EXPECT_EQ(count(img, dark, QRect(4, w + 4, w - 8, 2)), 0);
 }
 
 TEST_F(ScreenshotTest, TheClockShowsTheTimeOnTheButtonFace) {
@@ -164,8 +163,8 @@ TEST_F(ScreenshotTest, TheClockShowsTheTimeOnTheButtonFace) {
     EXPECT_FALSE(label->caption().empty());
     const QImage img = shot(u"Label1");
     EXPECT_EQ(mostCommon(img, img.rect()), QApplication::palette().color(QPalette::Button));
-    const QColor text = QApplication::palette().color(QPalette::ButtonText);
-    EXPECT_GT(count(img, [&](QColor x) { return x == text; }), 10);
+    // The time in the button text's colour (dark), smoothed at its edges.
+    EXPECT_GT(count(img, [](QColor x) { return x.lightness() < 100; }), 10);
 }
 
 TEST_F(ScreenshotTest, TheCreditsShowTheLogoAndTextOnTheWindowBackground) {
@@ -173,16 +172,25 @@ TEST_F(ScreenshotTest, TheCreditsShowTheLogoAndTextOnTheWindowBackground) {
     QWidget* surface = site->widget();
     const QImage img = surface->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QColor base = QApplication::palette().color(QPalette::Base);
+    // The panel (its shadow is a picture box of its own, behind it).
+    QtConstituent* panel = site->find(u"Picture1");
+    ASSERT_NE(panel, nullptr);
+    const QRect panelArea = panel->widget()->geometry();
+    // The panel's own colour in its corner, away from the logo and the text lines.
+    EXPECT_EQ(img.pixelColor(panelArea.right() - 2, panelArea.top() + 2), base);
     auto* logo = site->find(u"Image1");
     ASSERT_NE(logo, nullptr);
-    const QRect logoArea = logo->widget()->geometry().intersected(img.rect());
+    const QRect logoArea =
+        logo->widget()->geometry().translated(panelArea.topLeft()).intersected(img.rect());
     ASSERT_FALSE(logoArea.isEmpty());
     // The logo is a picture: many colours other than the panel's.
     EXPECT_GT(count(
                   img, [&](QColor x) { return x != base; }, logoArea),
               logoArea.width());
-    // Far from the logo and the text lines, the panel's own white.
-    EXPECT_EQ(img.pixelColor(img.width() - 3, 3), base);
+    // Text lines in dark letters.
+    EXPECT_GT(count(
+                  img, [](QColor x) { return x.lightness() < 100; }, panelArea),
+              50);
 }
 
 } // namespace
