@@ -60,6 +60,35 @@ public:
     }
 };
 
+// A control of one tall scroll bar whose Min is below its Max, counting the changes it hears.
+class BarOnly final : public Control {
+public:
+    static const ControlClass Class;
+    static ErrorOr<std::unique_ptr<BarOnly>> create(Site s) { return createControl<BarOnly>(s); }
+    explicit BarOnly(Site s) : Control(s, Class) {}
+    PartHandle<VScrollBar> bar;
+    int changes = 0;
+
+protected:
+    ErrorOr<void> createConstituents() override {
+        bar = TRY(container().addVScrollBar(
+            {.name = u"VScroll1", .bounds = {0, 0, 255, 1500}, .min = 10, .max = -10, .value = 0},
+            &events_));
+        return {};
+    }
+
+private:
+    struct Events final : VScrollBarEvents {
+        BarOnly& b;
+        explicit Events(BarOnly& x) : b(x) {}
+        ErrorOr<void> Change() override {
+            ++b.changes;
+            return {};
+        }
+    } events_{*this};
+};
+const ControlClass BarOnly::Class{u"BarOnly", {}, {}, {}, 255, 1500};
+
 class QtHostTest : public ::testing::Test {
 protected:
     explicit QtHostTest(HostSettings s = {.locale = "en-US", .codePage = "windows-1252"}) {
@@ -262,6 +291,43 @@ TEST_F(QtHostTest, SentTabMovesTheFocusOnlyAfterTheHandlerReturns) {
     // The rest of the keys are typed where the focus went, through the box's own rule.
     EXPECT_EQ(box(t2).Text().value(), u"AB");
     EXPECT_EQ(box(t1).Text().value(), u"");
+}
+
+TEST_F(QtHostTest, MinStaysAtTheTopOfTheBarWhenItIsTheLargerEnd) {
+    auto made = host->create(
+        [](Site s) -> ErrorOr<std::shared_ptr<Control>> {
+            return std::shared_ptr<Control>(TRY(BarOnly::create(s)));
+        },
+        255, 1500, u"b1", window.get());
+    ASSERT_FALSE(made.isError());
+    auto& site = *sites.emplace_back(made.releaseValue());
+    auto* control = static_cast<BarOnly*>(site.control());
+    auto* bar = dynamic_cast<QtVScrollBar*>(site.find(u"VScroll1"))->bar();
+    auto click = [&](bool bottom) {
+        QTest::mouseClick(bar, Qt::LeftButton, {},
+                          QPoint(bar->width() / 2, bottom ? bar->height() - 3 : 2));
+        processQtEvents();
+    };
+    // The top arrow goes towards Min, here upwards in value.
+    click(false);
+    EXPECT_EQ(control->bar->Value().value(), 1);
+    click(true);
+    click(true);
+    EXPECT_EQ(control->bar->Value().value(), -1);
+    EXPECT_EQ(control->changes, 3);
+    EXPECT_EQ(control->bar->setValue(11).error().code, errc::InvalidPropertyValue);
+    // Moving an end past the position drags it along, as one change.
+    ASSERT_FALSE(control->bar->setMax(5).isError());
+    EXPECT_EQ(control->bar->Value().value(), 5);
+    EXPECT_EQ(control->changes, 4);
+    ASSERT_FALSE(control->bar->setValue(5).isError());
+    EXPECT_EQ(control->changes, 4);
+    // The whole 16-bit range: the widget's steps reach it end to end.
+    ASSERT_FALSE(control->bar->setMin(-32768).isError());
+    ASSERT_FALSE(control->bar->setMax(32767).isError());
+    ASSERT_FALSE(control->bar->setValue(32767).isError());
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(bar->maximum(), 65535);
 }
 
 TEST_F(QtHostTest, TwipsArePixelsAtTheScreensLogicalDpi) {
