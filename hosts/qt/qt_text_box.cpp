@@ -319,7 +319,8 @@ ErrorOr<std::u16string> QtTextBox::PasswordChar() {
 }
 ErrorOr<void> QtTextBox::setPasswordChar(std::u16string_view v) {
     if (v.size() > 1) return Error::invalidPropertyValue();
-    passwordChar_ = v;
+    // One character or none, written so: g++ 12 at -O3 misreads a copy of the view here.
+    passwordChar_ = v.empty() ? std::u16string() : std::u16string(1, v[0]);
     delete passwordStyle_;
     passwordStyle_ = nullptr;
     if (v.empty()) {
