@@ -2,7 +2,9 @@
 # Installs what building and testing Tessivra needs on Debian 12. Safe to run again.
 set -euo pipefail
 packages=(g++ cmake make pkg-config libicu-dev libgtest-dev libgmock-dev libbenchmark-dev
-          nlohmann-json3-dev clang clang-format libclang-rt-14-dev python3)
+          nlohmann-json3-dev clang clang-format libclang-rt-14-dev python3
+          # The Qt host (hosts/qt/) and the fonts its screenshots are checked in.
+          qt6-base-dev fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

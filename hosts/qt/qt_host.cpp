@@ -33,7 +33,7 @@ int QtHost::toPixels(Twips t) {
     return static_cast<int>(std::clamp(px, -1e9, 1e9));
 }
 
-Twips QtHost::toTwips(int pixels) {
+Twips QtHost::toTwips(double pixels) {
     return static_cast<Twips>(pixels * 1440.0 / logicalDpi());
 }
 
@@ -93,6 +93,19 @@ void QtHostImpl::destroyLater(std::unique_ptr<QtContainer> c) {
         return;
     }
     c.reset();
+}
+
+void QtHostImpl::focusLeaving(QtConstituent& from) {
+    auto* next = QtConstituent::of(QApplication::focusWidget());
+    if (!next || next == &from || next == announced_) return;
+    announced_ = next;
+    if (observer) observer->focusMoved(*next);
+}
+
+void QtHostImpl::focusArriving(QtConstituent& to) {
+    const bool told = announced_ == &to;
+    announced_ = nullptr;
+    if (!told && observer) observer->focusMoved(to);
 }
 
 void QtHostImpl::destroyDoomed() {
@@ -191,13 +204,15 @@ ErrorOr<std::unique_ptr<QtContainer>> QtHost::create(const ControlFactory& facto
     state->surface->resize(toPixels(width), toPixels(height));
     auto container = std::make_unique<QtContainer>(std::move(state));
     auto& st = container->state();
+    // Shown from the start on a shown parent, so that its constituents can take the focus
+    // from the creation handler on.
+    if (parent && parent->isVisible()) st.surface->show();
     {
         QtHostImpl::HandlerScope scope(*impl_);
         st.control = TRY(factory(Site{*container, impl_->runtime, impl_->shell, impl_->objects}));
         TRY(st.control->UserControl_Initialize());
     }
     if (place) TRY(container->place());
-    if (parent && parent->isVisible()) st.surface->show();
     return container;
 }
 
@@ -440,8 +455,8 @@ ErrorOr<void> QtWindow::setCaption(std::u16string_view c) {
     return {};
 }
 ErrorOr<void> QtWindow::setIcon(PictureRef p) {
+    // A picture the host did not make has nothing to draw; it is kept all the same.
     auto* picture = dynamic_cast<QtPicture*>(p.get());
-    if (p && !picture) return Error::invalidPropertyValue();
     widget_->setWindowIcon(picture ? QIcon(picture->pixmap) : QIcon());
     icon_ = std::move(p);
     return {};
@@ -513,8 +528,6 @@ ErrorOr<PartHandle<TextBox>> Placer::addTextBox(const TextBoxDesign& d, TextBoxE
 }
 ErrorOr<PartHandle<CommandButton>> Placer::addCommandButton(const CommandButtonDesign& d,
                                                             CommandButtonEvents* e) {
-    if (d.picture && !dynamic_cast<QtPicture*>(d.picture.get()))
-        return Error::invalidPropertyValue();
     auto* parent = TRY(parentFor({}));
     auto part = std::make_unique<QtCommandButton>(*this, d, e, parent);
     auto handle = part->handle();
@@ -555,8 +568,6 @@ ErrorOr<PartHandle<PictureBox>> Placer::addPictureBox(const PictureBoxDesign& d,
     return handle;
 }
 ErrorOr<PartHandle<Image>> Placer::addImage(const ImageDesign& d) {
-    if (d.picture && !dynamic_cast<QtPicture*>(d.picture.get()))
-        return Error::invalidPropertyValue();
     auto* parent = TRY(parentFor(d.parent));
     auto part = std::make_unique<QtImage>(*this, d, parent);
     auto handle = part->handle();

@@ -17,7 +17,9 @@
 // parent, runs its creation handler and its first resize. The QtContainer is the control's
 // Container (its Site's), the owner of its surface widget (`widget()`), and the place its events
 // go (`setSink`). Destroy it to remove the control; while one of the control's handlers is on
-// the stack, use QtHost::destroyLater instead, which waits until the handler has returned.
+// the stack, use QtHost::destroyLater instead, which waits until the handler has returned. A
+// container must go before its host. If the parent widget deletes the surface first, the
+// constituents go with it and the control's calls through them fail cleanly (disconnected).
 //
 // The rules the host keeps are those of framework/host/: key events raise KeyDown with Windows
 // virtual-key codes, KeyPress with the character's code in the code page, then the character
@@ -138,7 +140,8 @@ public:
 
     // Twips and pixels at the primary screen's logical DPI, 1440 twips to the inch.
     static int toPixels(Twips);
-    static Twips toTwips(int pixels);
+    // Pointer positions come in fractions of a pixel.
+    static Twips toTwips(double pixels);
 
     QtHostImpl& impl() { return *impl_; }
 

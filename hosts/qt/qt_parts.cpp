@@ -181,12 +181,24 @@ public:
     ButtonWidget(QtCommandButton& b, QWidget* parent) : QPushButton(parent), b_(b) {}
 
 protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        // A press whose focus was taken back meanwhile (a check on the box that lost it
+        // returned it there) is broken off: the button is not pressed and will not click.
+        if ((focusPolicy() & Qt::ClickFocus) && isEnabled() && !hasFocus()) {
+            e->ignore();
+            return;
+        }
+        QPushButton::mousePressEvent(e);
+    }
     void focusInEvent(QFocusEvent* e) override {
         QPushButton::focusInEvent(e);
-        auto& host = b_.owner().host;
-        if (QtConstituent::of(this) && e->reason() != Qt::ActiveWindowFocusReason &&
-            e->reason() != Qt::PopupFocusReason && host.observer)
-            host.observer->focusMoved(b_);
+        if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+            b_.owner().host.focusArriving(b_);
+    }
+    void focusOutEvent(QFocusEvent* e) override {
+        QPushButton::focusOutEvent(e);
+        if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+            b_.owner().host.focusLeaving(b_);
     }
 
 private:
@@ -253,10 +265,13 @@ public:
 protected:
     void focusInEvent(QFocusEvent* e) override {
         QScrollBar::focusInEvent(e);
-        auto& host = b_.owner().host;
-        if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason &&
-            host.observer)
-            host.observer->focusMoved(b_);
+        if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+            b_.owner().host.focusArriving(b_);
+    }
+    void focusOutEvent(QFocusEvent* e) override {
+        QScrollBar::focusOutEvent(e);
+        if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+            b_.owner().host.focusLeaving(b_);
     }
     void mousePressEvent(QMouseEvent* e) override {
         // Clicking the bar gives it the focus, as a desktop's does.
@@ -373,8 +388,8 @@ template <typename Events>
 ErrorOr<void> deliverMouse(Events* ev, int what, QMouseEvent& e, std::int16_t shift,
                            std::int16_t button) {
     if (!ev) return {};
-    float x = QtHost::toTwips(static_cast<int>(e.position().x()));
-    float y = QtHost::toTwips(static_cast<int>(e.position().y()));
+    float x = QtHost::toTwips(e.position().x());
+    float y = QtHost::toTwips(e.position().y());
     switch (what) {
     case 0:
         return ev->MouseDown(button, shift, x, y);
@@ -538,7 +553,6 @@ ErrorOr<PictureRef> QtLabel::MouseIcon() {
     return mouseIcon_;
 }
 ErrorOr<void> QtLabel::setMouseIcon(PictureRef v) {
-    if (v && !dynamic_cast<QtPicture*>(v.get())) return Error::invalidPropertyValue();
     mouseIcon_ = std::move(v);
     if (mousePointer_ == 99) label_->setCursor(TRY(cursorFor(99, mouseIcon_)));
     return {};
@@ -621,8 +635,8 @@ private:
         auto* ev = b_.events();
         if (!ev) return {};
         std::int16_t button = buttons(e.buttons()), shift = bits(e.modifiers());
-        float x = QtHost::toTwips(static_cast<int>(e.position().x()));
-        float y = QtHost::toTwips(static_cast<int>(e.position().y()));
+        float x = QtHost::toTwips(e.position().x());
+        float y = QtHost::toTwips(e.position().y());
         return ev->MouseMove(button, shift, x, y);
     }
     QtPictureBox& b_;

@@ -150,9 +150,15 @@ public:
     }
     // Inside a focus event: a focus request then waits for the move to complete.
     int focusMoving = 0;
+    // A move of the focus is told of once, as it starts: from the losing widget's focus-out
+    // (the toolkit has already named the new holder), or from the new holder's focus-in when
+    // nothing of ours lost it.
+    void focusLeaving(QtConstituent& from);
+    void focusArriving(QtConstituent& to);
 
 private:
     void destroyDoomed();
+    const QtConstituent* announced_ = nullptr;
     int depth_ = 0;
     std::vector<std::unique_ptr<QtContainer>> doomed_;
 };
@@ -247,8 +253,11 @@ protected:
     void contextMenuEvent(QContextMenuEvent*) override;
 
 private:
+    void restoreSelection(int start, int length);
     friend class QtTextBox;
     QtTextBox& box_;
+    // The release that ends a double click is not a click of its own.
+    bool afterDoubleClick_ = false;
 };
 
 class QtTextBox final : public TextBox, public QtConstituent {
@@ -322,6 +331,9 @@ private:
     std::int32_t selStart() const;
     std::int32_t selLength() const;
     void applyPalette();
+    void selectionChanged();
+    // The selection a box without the focus keeps, or -1 when the line edit holds it.
+    std::int32_t keptStart_ = -1, keptLength_ = 0;
 
     SinkRef<TextBoxEvents> events_;
     QPointer<EditWidget> edit_;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -74,6 +75,17 @@ ErrorOr<std::int32_t> QtRuntime::MsgBox(std::u16string_view prompt, std::int32_t
     // The event loop runs inside: the user may move the focus meanwhile, timers tick, and the
     // control's own handlers may run again.
     box.exec();
+    // The window the box stood over is active again before the caller goes on, so that a
+    // focus request it makes next is a real move of the focus (an inactive window only
+    // remembers it, and tells of it as an activation). Activation is asynchronous on some
+    // platforms; the wait is bounded.
+    if (parent) {
+        parent->activateWindow();
+        QElapsedTimer waited;
+        waited.start();
+        while (!parent->isActiveWindow() && waited.elapsed() < 200)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
     return msgbox::OK;
 }
 

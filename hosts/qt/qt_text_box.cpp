@@ -10,6 +10,7 @@
 #include <QProxyStyle>
 
 #include <limits>
+#include <utility>
 
 namespace tessivra::qt {
 
@@ -113,19 +114,33 @@ void EditWidget::inputMethodEvent(QInputMethodEvent* e) {
     e->accept();
 }
 void EditWidget::focusInEvent(QFocusEvent* e) {
+    // The caret and the selection stay as the user left them, whichever way the focus came
+    // (the line edit would select everything on a Tab).
+    const int start = box_.selStart(), length = box_.selLength();
+    box_.keptStart_ = -1;
     QLineEdit::focusInEvent(e);
+    restoreSelection(start, length);
     if (!QtConstituent::isFocusMove(e->reason())) return;
     auto& host = box_.host();
-    if (host.observer) host.observer->focusMoved(box_);
+    host.focusArriving(box_);
     QtHostImpl::HandlerScope scope(host);
     ++host.focusMoving;
     if (auto* ev = box_.events()) host.failed(ev->GotFocus());
     --host.focusMoving;
 }
 void EditWidget::focusOutEvent(QFocusEvent* e) {
+    // The line edit drops the selection of a box without the focus (on leaving, and again
+    // when its window is deactivated); the box keeps it until the focus comes back.
+    const int start = box_.selStart(), length = box_.selLength();
     QLineEdit::focusOutEvent(e);
+    restoreSelection(start, length);
+    if (!hasFocus()) {
+        box_.keptStart_ = start;
+        box_.keptLength_ = length;
+    }
     if (!QtConstituent::isFocusMove(e->reason())) return;
     auto& host = box_.host();
+    host.focusLeaving(box_);
     QtHostImpl::HandlerScope scope(host);
     ++host.focusMoving;
     if (auto* ev = box_.events()) host.failed(ev->LostFocus());
@@ -141,16 +156,24 @@ void EditWidget::mouseMoveEvent(QMouseEvent* e) {
     QtHostImpl::HandlerScope scope(box_.host());
     box_.host().failed(box_.mouse(1, *e));
 }
+void EditWidget::restoreSelection(int start, int length) {
+    if (length > 0)
+        setSelection(start, length);
+    else if (hasSelectedText() || cursorPosition() != start)
+        setCursorPosition(start);
+}
 void EditWidget::mouseReleaseEvent(QMouseEvent* e) {
     QLineEdit::mouseReleaseEvent(e);
     QtHostImpl::HandlerScope scope(box_.host());
     box_.host().failed(box_.mouse(2, *e));
+    const bool ending = std::exchange(afterDoubleClick_, false);
     // A release over the box that was pressed in it is a click.
-    if (rect().contains(e->position().toPoint()))
+    if (!ending && rect().contains(e->position().toPoint()))
         if (auto* ev = box_.events()) box_.host().failed(ev->Click());
 }
 void EditWidget::mouseDoubleClickEvent(QMouseEvent* e) {
     QLineEdit::mouseDoubleClickEvent(e);
+    afterDoubleClick_ = true;
     QtHostImpl::HandlerScope scope(box_.host());
     if (auto* ev = box_.events()) box_.host().failed(ev->DblClick());
 }
@@ -271,7 +294,6 @@ ErrorOr<PictureRef> QtTextBox::MouseIcon() {
     return mouseIcon_;
 }
 ErrorOr<void> QtTextBox::setMouseIcon(PictureRef v) {
-    if (v && !dynamic_cast<QtPicture*>(v.get())) return Error::invalidPropertyValue();
     mouseIcon_ = std::move(v);
     if (mousePointer_ == 99) edit_->setCursor(TRY(cursorFor(99, mouseIcon_)));
     return {};
@@ -297,7 +319,8 @@ ErrorOr<std::u16string> QtTextBox::PasswordChar() {
 }
 ErrorOr<void> QtTextBox::setPasswordChar(std::u16string_view v) {
     if (v.size() > 1) return Error::invalidPropertyValue();
-    passwordChar_ = v;
+    // One character or none, written so: g++ 12 at -O3 misreads a copy of the view here.
+    passwordChar_ = v.empty() ? std::u16string() : std::u16string(1, v[0]);
     delete passwordStyle_;
     passwordStyle_ = nullptr;
     if (v.empty()) {
@@ -317,10 +340,16 @@ ErrorOr<std::int16_t> QtTextBox::ScrollBars() {
 }
 
 std::int32_t QtTextBox::selStart() const {
+    if (keptStart_ >= 0) return keptStart_;
     return edit_->hasSelectedText() ? edit_->selectionStart() : edit_->cursorPosition();
 }
 std::int32_t QtTextBox::selLength() const {
+    if (keptStart_ >= 0) return keptLength_;
     return edit_->hasSelectedText() ? edit_->selectionLength() : 0;
+}
+void QtTextBox::selectionChanged() {
+    // What code or an edit did to the selection is the line edit's again.
+    keptStart_ = -1;
 }
 
 ErrorOr<std::int32_t> QtTextBox::SelLength() {
@@ -342,6 +371,7 @@ ErrorOr<std::int32_t> QtTextBox::SelStart() {
 }
 ErrorOr<void> QtTextBox::setSelStart(std::int32_t v) {
     if (v < 0) return Error::invalidPropertyValue();
+    selectionChanged();
     edit_->deselect();
     edit_->setCursorPosition(
         std::min<std::int32_t>(v, static_cast<std::int32_t>(edit_->text().size())));
@@ -360,6 +390,7 @@ ErrorOr<void> QtTextBox::setText(std::u16string_view v) {
     // A new text puts the caret at the start, with nothing selected.
     const QString text = toQ(v);
     const bool changed = text != edit_->text();
+    selectionChanged();
     edit_->setText(text);
     edit_->setCursorPosition(0);
     if (changed && events_) TRY(events_->Change());
@@ -413,6 +444,7 @@ ErrorOr<void> QtTextBox::replaceSelection(std::u16string_view insert, EditSource
         if (insert.empty() && length == 0) return {};
     }
     const std::int32_t start = selStart();
+    selectionChanged();
     const bool changed = QStringView(e->text()).mid(start, length) !=
                          QStringView(reinterpret_cast<const QChar*>(insert.data()),
                                      static_cast<qsizetype>(insert.size()));
@@ -551,8 +583,8 @@ ErrorOr<void> QtTextBox::mouse(int what, QMouseEvent& e) {
     std::int16_t button = what == 1 ? buttonBits(e.buttons()) : buttonBits(e.button());
     std::int16_t shift = shiftBits(e.modifiers());
     const QPointF p = e.position();
-    float x = QtHost::toTwips(static_cast<int>(p.x()));
-    float y = QtHost::toTwips(static_cast<int>(p.y()));
+    float x = QtHost::toTwips(p.x());
+    float y = QtHost::toTwips(p.y());
     switch (what) {
     case 0:
         return ev->MouseDown(button, shift, x, y);
