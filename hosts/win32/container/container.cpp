@@ -945,6 +945,43 @@ void testTyping() {
         Ptr<IConnectionPoint> cp;
         p.disp->QueryInterface(IID_IConnectionPointContainer, cpc.putVoid());
         cpc->FindConnectionPoint(toGuid(c.EventInterface.iid), cp.put());
+
+        // The container's points, then the point's one connection, as enumerators hand them.
+        Ptr<IEnumConnectionPoints> points;
+        check(SUCCEEDED(cpc->EnumConnectionPoints(points.put())) && points.p,
+              "EnumConnectionPoints gives an enumerator");
+        if (points.p) {
+            IConnectionPoint* got[3] = {};
+            ULONG fetched = 0;
+            check(points->Next(3, got, &fetched) == S_FALSE && fetched == 2,
+                  "two connection points: the events and the property-change notices");
+            IID first{}, second{};
+            if (fetched == 2) {
+                got[0]->GetConnectionInterface(&first);
+                got[1]->GetConnectionInterface(&second);
+            }
+            check(first == toGuid(c.EventInterface.iid) && second == IID_IPropertyNotifySink,
+                  "the event interface's point comes first");
+            for (ULONG i = 0; i < fetched; ++i)
+                got[i]->Release();
+            Ptr<IEnumConnectionPoints> copy;
+            check(points->Reset() == S_OK && points->Skip(1) == S_OK &&
+                      SUCCEEDED(points->Clone(copy.put())) && copy.p && copy->Skip(2) == S_FALSE,
+                  "Skip and Clone keep the place; skipping past the end is S_FALSE");
+        }
+        Ptr<IEnumConnections> connections;
+        check(SUCCEEDED(cp->EnumConnections(connections.put())) && connections.p,
+              "EnumConnections gives an enumerator");
+        if (connections.p) {
+            CONNECTDATA data[2] = {};
+            ULONG fetched = 0;
+            check(connections->Next(2, data, &fetched) == S_FALSE && fetched == 1 &&
+                      data[0].dwCookie == cookie && data[0].pUnk != nullptr,
+                  "the one connection, with its cookie and its sink");
+            for (ULONG i = 0; i < fetched; ++i)
+                data[i].pUnk->Release();
+        }
+
         check(cp->Unadvise(cookie) == S_OK && cp->Unadvise(cookie) == CONNECT_E_NOCONNECTION,
               "Unadvise once");
         sink->Release();

@@ -12,7 +12,9 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <new>
 #include <utility>
+#include <vector>
 
 namespace tessivra::win32 {
 
@@ -56,6 +58,73 @@ struct DualInterface {
 struct Connection {
     DWORD cookie;
     ComPtr<IUnknown> sink;
+};
+
+// A snapshot enumerator, as IEnumConnectionPoints and IEnumConnections hand out: the list is
+// taken when the enumerator is made, so advising or unadvising meanwhile does not disturb a walk.
+// It holds a reference on the object whose list it walks, and each item it hands out carries a
+// reference of its own, which the caller releases.
+template <class IEnum, class Out, class Item> class SnapshotEnum final : public IEnum {
+public:
+    SnapshotEnum(const IID& iid, std::vector<Item> items, IUnknown* owner, std::size_t at = 0)
+        : iid_(iid), items_(std::move(items)), owner_(owner), at_(at) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (riid == IID_IUnknown || riid == iid_) {
+            *out = static_cast<IEnum*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, Out* out, ULONG* fetched) override {
+        if (!out || (count > 1 && !fetched)) return E_POINTER;
+        ULONG n = 0;
+        for (; n < count && at_ < items_.size(); ++n, ++at_)
+            handOut(items_[at_], out[n]);
+        if (fetched) *fetched = n;
+        return n == count ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
+        const std::size_t left = items_.size() - at_;
+        at_ += std::min<std::size_t>(count, left);
+        return count <= left ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Reset() override {
+        at_ = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IEnum** out) override {
+        if (!out) return E_POINTER;
+        *out = new (std::nothrow) SnapshotEnum(iid_, items_, owner_.get(), at_);
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    static void handOut(IConnectionPoint* point, IConnectionPoint*& slot) {
+        slot = point;
+        point->AddRef();
+    }
+    static void handOut(const Connection& c, CONNECTDATA& slot) {
+        slot.pUnk = c.sink.get();
+        slot.pUnk->AddRef();
+        slot.dwCookie = c.cookie;
+    }
+
+    const IID& iid_;
+    std::vector<Item> items_;
+    ComPtr<IUnknown> owner_;
+    std::size_t at_;
+    ULONG refs_ = 1;
 };
 
 class ConnectionPoint final : public IConnectionPoint {
@@ -107,8 +176,10 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
+        if (!out) return E_POINTER;
+        *out = new (std::nothrow) SnapshotEnum<IEnumConnections, CONNECTDATA, Connection>(
+            IID_IEnumConnections, connections_, owner_);
+        return *out ? S_OK : E_OUTOFMEMORY;
     }
 
     // A copy, so that a sink that unadvises from its handler does not disturb the walk.
@@ -532,9 +603,15 @@ public:
     }
 
     // ---- IConnectionPointContainer ----
+    // The control's events first, then its property-change notices.
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
+        if (!out) return E_POINTER;
+        std::vector<IConnectionPoint*> points{&events_, &notify_};
+        *out = new (std::nothrow)
+            SnapshotEnum<IEnumConnectionPoints, IConnectionPoint*, IConnectionPoint*>(
+                IID_IEnumConnectionPoints, std::move(points),
+                static_cast<IConnectionPointContainer*>(this));
+        return *out ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override {
         if (!out) return E_POINTER;
