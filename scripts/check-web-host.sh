@@ -22,10 +22,15 @@ status=0
 run_page() {
     local name=$1 query=${2:-} log result
     log="$pages/$name.log"
-    result=$(timeout 600 chromium --headless --no-sandbox --disable-gpu \
-        --allow-file-access-from-files --virtual-time-budget=600000 --enable-logging=stderr \
-        --v=0 --dump-dom "file://$pages/$name.html$query" 2>"$log" |
-        sed -n 's|.*<pre id="result">\([^<]*\)</pre>.*|\1|p')
+    # Chromium's virtual clock can run out while the WebAssembly is still compiling in the
+    # background, and the page then ends without a closing line; only that is tried again.
+    for _ in 1 2 3; do
+        result=$(timeout 600 chromium --headless --no-sandbox --disable-gpu \
+            --allow-file-access-from-files --virtual-time-budget=600000 --enable-logging=stderr \
+            --v=0 --dump-dom "file://$pages/$name.html$query" 2>"$log" |
+            sed -n 's|.*<pre id="result">\([^<]*\)</pre>.*|\1|p')
+        if [ -n "$result" ]; then break; fi
+    done
     # The failures, as GoogleTest printed them to the console.
     sed -n 's/.*CONSOLE:[0-9]*\] "\(.*\)", source.*/\1/p' "$log" |
         grep -A8 -E "Failure|FAILED  \]|RuntimeError" || true
