@@ -1,11 +1,11 @@
-#include "hosts/headless/journal.h"
+#include "framework/host/value_text.h"
 
 #include "framework/host/utf8.h"
 
 #include <cmath>
 #include <cstdio>
 
-namespace tessivra::headless {
+namespace tessivra {
 
 namespace {
 
@@ -152,4 +152,4 @@ std::string formatValue(const Value& v) {
     return "?";
 }
 
-} // namespace tessivra::headless
+} // namespace tessivra
