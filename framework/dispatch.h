@@ -140,6 +140,8 @@ public:
     // so a refusal of any kind leaves the control untouched; only a member's own failure can come
     // after part of its work.
     InvokeResult invoke(DispId id, InvokeKind kind, std::span<const Value> args = {});
+    // A member's row, or null: a property's row by its number, any other by a scan of the table.
+    const DispatchMember* member(DispId id) const;
 
     // The client sink that receives this instance's events, or null to stop listening.
     void advise(EventSink* sink) { sink_ = sink; }
@@ -166,7 +168,6 @@ private:
     // every other identifier by a scan of the table.
     static constexpr DispId PropertyBase = propertyId(0);
     std::array<std::uint8_t, 64> propertyRow_{}; // row index + 1; 0 when there is none
-    const DispatchMember* member(DispId id) const;
     static std::optional<std::size_t> propertyNumber(DispId id);
     EventSink* sink_ = nullptr;
 };

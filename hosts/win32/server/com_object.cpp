@@ -355,10 +355,10 @@ public:
             ids[i] = DISPID_UNKNOWN;
         std::u16string_view name(reinterpret_cast<const char16_t*>(names[0]), wcslen(names[0]));
         auto id = dispatcher_->findIdOfName(name);
-        if (!id || !memberById(*info_.Class, *id)) return DISP_E_UNKNOWNNAME;
+        const DispatchMember* m = id ? dispatcher_->member(*id) : nullptr;
+        if (!m) return DISP_E_UNKNOWNNAME;
         ids[0] = *id;
         // Argument names of a method, by their place.
-        const DispatchMember* m = memberById(*info_.Class, *id);
         for (UINT i = 1; i < count; ++i) {
             std::u16string_view arg(reinterpret_cast<const char16_t*>(names[i]), wcslen(names[i]));
             bool found = false;
@@ -379,7 +379,7 @@ public:
         if (params->cNamedArgs > params->cArgs ||
             (params->cNamedArgs > 0 && !params->rgdispidNamedArgs))
             return E_INVALIDARG;
-        const DispatchMember* m = memberById(*info_.Class, id);
+        const DispatchMember* m = dispatcher_->member(id);
         if (!m) return DISP_E_MEMBERNOTFOUND;
         ensurePlaced();
 
@@ -403,94 +403,98 @@ public:
             return DISP_E_MEMBERNOTFOUND;
         }
 
-        std::array<Value, 8> args;
-        std::size_t argc = 0;
         switch (kind) {
-        case InvokeKind::Get:
+        case InvokeKind::Get: {
             if (params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
             if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-            break;
+            InvokeResult r = dispatcher_->invoke(id, kind);
+            if (r.isError()) return failed(r.error(), *params, ei, argErr);
+            if (!result) return S_OK;
+            VariantClear(result);
+            return toVariant(r.value(), *result);
+        }
         case InvokeKind::Let:
         case InvokeKind::Set: {
             if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
             if (params->cNamedArgs > 1 ||
                 (params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
                 return DISP_E_PARAMNOTFOUND;
-            HRESULT hr = toMemberValue(params->rgvarg[0], m->type, args[0]);
+            Value v;
+            HRESULT hr = toMemberValue(params->rgvarg[0], m->type, v);
             if (FAILED(hr)) {
                 if (argErr) *argErr = 0;
                 return hr;
             }
-            if (args[0].isMissing()) return DISP_E_PARAMNOTOPTIONAL;
-            argc = 1;
+            if (v.isMissing()) return DISP_E_PARAMNOTOPTIONAL;
+            InvokeResult r = dispatcher_->invoke(id, kind, std::span<const Value>(&v, 1));
+            return r.isError() ? failed(r.error(), *params, ei, argErr) : S_OK;
+        }
+        case InvokeKind::Call:
             break;
         }
-        case InvokeKind::Call: {
-            const std::size_t n = m->params.size();
-            if (params->cArgs > n) return DISP_E_BADPARAMCOUNT;
-            std::size_t required = 0;
-            for (const ParamInfo& p : m->params)
-                required += p.optional ? 0 : 1;
-            // Positional arguments come last to first; named ones by their identifiers.
-            const UINT named = params->cNamedArgs;
-            const UINT positional = params->cArgs - named;
-            for (std::size_t i = 0; i < n; ++i)
-                args[i] = Value::missing();
-            std::array<bool, 8> given{};
-            for (UINT i = 0; i < positional; ++i) {
-                const UINT slot = params->cArgs - 1 - i;
-                HRESULT hr = toMemberValue(params->rgvarg[slot], m->params[i].type, args[i]);
-                if (FAILED(hr)) {
-                    if (argErr) *argErr = slot;
-                    return hr;
-                }
-                given[i] = !args[i].isMissing();
+        return invokeCall(id, *m, *params, ei, argErr);
+    }
+    // A method's arguments: positional ones come last to first, named ones by their identifiers.
+    HRESULT invokeCall(DISPID id, const DispatchMember& m, const DISPPARAMS& params, EXCEPINFO* ei,
+                       UINT* argErr) {
+        const std::size_t n = m.params.size();
+        if (params.cArgs > n) return DISP_E_BADPARAMCOUNT;
+        std::size_t required = 0;
+        for (const ParamInfo& p : m.params)
+            required += p.optional ? 0 : 1;
+        const UINT named = params.cNamedArgs;
+        const UINT positional = params.cArgs - named;
+        std::array<Value, 8> args;
+        for (std::size_t i = 0; i < n; ++i)
+            args[i] = Value::missing();
+        std::array<bool, 8> given{};
+        for (UINT i = 0; i < positional; ++i) {
+            const UINT slot = params.cArgs - 1 - i;
+            HRESULT hr = toMemberValue(params.rgvarg[slot], m.params[i].type, args[i]);
+            if (FAILED(hr)) {
+                if (argErr) *argErr = slot;
+                return hr;
             }
-            for (UINT i = 0; i < named; ++i) {
-                const DISPID p = params->rgdispidNamedArgs[i];
-                if (p < 0 || static_cast<std::size_t>(p) >= n) {
-                    if (argErr) *argErr = i;
-                    return DISP_E_PARAMNOTFOUND;
-                }
-                const auto at = static_cast<std::size_t>(p);
-                HRESULT hr = toMemberValue(params->rgvarg[i], m->params[at].type, args[at]);
-                if (FAILED(hr)) {
-                    if (argErr) *argErr = i;
-                    return hr;
-                }
-                given[at] = !args[at].isMissing();
+            given[i] = !args[i].isMissing();
+        }
+        for (UINT i = 0; i < named; ++i) {
+            const DISPID p = params.rgdispidNamedArgs[i];
+            if (p < 0 || static_cast<std::size_t>(p) >= n) {
+                if (argErr) *argErr = i;
+                return DISP_E_PARAMNOTFOUND;
             }
-            if (positional + named < required &&
-                std::count(given.begin(), given.begin() + long(n), true) < long(required))
-                return DISP_E_BADPARAMCOUNT;
-            for (std::size_t i = 0; i < n; ++i)
-                if (!m->params[i].optional && !given[i]) return DISP_E_PARAMNOTOPTIONAL;
-            argc = n;
-            break;
-        }
-        }
-
-        InvokeResult r = dispatcher_->invoke(id, kind, std::span<const Value>(args.data(), argc));
-        if (r.isError()) {
-            const DispatchError& e = r.error();
-            if (!e.isException()) {
-                if (argErr && e.argument >= 0)
-                    *argErr = static_cast<UINT>(long(params->cArgs) - 1 - e.argument);
-                return e.code;
+            const auto at = static_cast<std::size_t>(p);
+            HRESULT hr = toMemberValue(params.rgvarg[i], m.params[at].type, args[at]);
+            if (FAILED(hr)) {
+                if (argErr) *argErr = i;
+                return hr;
             }
-            if (ei) {
-                std::memset(ei, 0, sizeof *ei);
-                ei->scode = errorScode(e.exception.code);
-                ei->bstrDescription = toBstr(e.exception.description);
-                ei->bstrSource = toBstr(fromUtf8(info_.ProgId));
-            }
-            return DISP_E_EXCEPTION;
+            given[at] = !args[at].isMissing();
         }
-        if (result && kind == InvokeKind::Get) {
-            VariantClear(result);
-            return toVariant(r.value(), *result);
+        if (positional + named < required &&
+            std::count(given.begin(), given.begin() + long(n), true) < long(required))
+            return DISP_E_BADPARAMCOUNT;
+        for (std::size_t i = 0; i < n; ++i)
+            if (!m.params[i].optional && !given[i]) return DISP_E_PARAMNOTOPTIONAL;
+        InvokeResult r =
+            dispatcher_->invoke(id, InvokeKind::Call, std::span<const Value>(args.data(), n));
+        return r.isError() ? failed(r.error(), params, ei, argErr) : S_OK;
+    }
+    // A refusal becomes its status; a member's own failure the exception Invoke reports.
+    HRESULT failed(const DispatchError& e, const DISPPARAMS& params, EXCEPINFO* ei,
+                   UINT* argErr) const {
+        if (!e.isException()) {
+            if (argErr && e.argument >= 0)
+                *argErr = static_cast<UINT>(long(params.cArgs) - 1 - e.argument);
+            return e.code;
         }
-        return S_OK;
+        if (ei) {
+            std::memset(ei, 0, sizeof *ei);
+            ei->scode = errorScode(e.exception.code);
+            ei->bstrDescription = toBstr(e.exception.description);
+            ei->bstrSource = toBstr(fromUtf8(info_.ProgId));
+        }
+        return DISP_E_EXCEPTION;
     }
 
     // A vtable method: the same member call, failures as COM errors with IErrorInfo.
@@ -894,11 +898,13 @@ public:
     // ---- SurfaceOwner ----
     ErrorOr<void> propertyChanged(std::u16string_view name) override {
         dirty_ = true;
-        auto id = dispatcher_ ? dispatcher_->findIdOfName(name) : std::nullopt;
-        const DISPID dispid = id ? *id : DISPID_UNKNOWN;
-        if (notify_.hasConnections())
+        // The name is looked up only when someone listens: most assignments have no listener.
+        if (notify_.hasConnections()) {
+            auto id = dispatcher_ ? dispatcher_->findIdOfName(name) : std::nullopt;
+            const DISPID dispid = id ? *id : DISPID_UNKNOWN;
             for (const Connection& c : notify_.connections())
                 static_cast<IPropertyNotifySink*>(c.sink.get())->OnChanged(dispid);
+        }
         if (viewSink_) viewSink_->OnViewChange(DVASPECT_CONTENT, -1);
         return {};
     }
