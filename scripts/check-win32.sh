@@ -79,4 +79,58 @@ for arch in i686 x86_64; do
         status=1
     fi
 done
+
+# Both builds registered at once, as on a 64-bit Windows with both installed. The two views of the
+# registry keep the class keys apart but share the ProgId and type library keys: removing one
+# build must leave the other working, and removing both must leave the registry as it was.
+libid=$(grep -o 'libid = Guid::literal("{[0-9A-F-]*}")' "$root/framework/registry/library.h" |
+    grep -o '{[^}]*}')
+ocx32=$(winepath -w "$build_dir/i686/hosts/win32/server/Tessivra.ocx" | tr -d '\r')
+ocx64=$(winepath -w "$build_dir/x86_64/hosts/win32/server/Tessivra.ocx" | tr -d '\r')
+regsvr32=(wine 'C:\windows\syswow64\regsvr32.exe')
+regsvr64=(wine 'C:\windows\system32\regsvr32.exe')
+wine64=$(command -v wine64 || echo /usr/lib/wine/wine64)
+script_check() { # ARCH LOADER SYSTEM: the script host of one architecture, against its build
+    "$2" "$3\\cscript.exe" //nologo "$(winepath -w "$root/hosts/win32/container/script_host.vbs" |
+        tr -d '\r')" | tr -d '\r' >"$build_dir/both-$1.log" || true
+    if grep -qE '^script-host: [0-9]+ passed, 0 failed$' "$build_dir/both-$1.log"; then
+        echo "check-win32: both registered: the $1 build serves scripts alone"
+    else
+        echo "check-win32: both registered: the $1 build no longer serves scripts alone:" >&2
+        tail -n 5 "$build_dir/both-$1.log" >&2
+        status=1
+    fi
+}
+typelib_paths() { # which architectures' paths the shared type library key holds
+    wine reg query "HKCR\\TypeLib\\$libid" /s 2>/dev/null | tr -d '\r' |
+        grep -oE '\\win(32|64)$' | tr -d '\\' | sort | tr '\n' ' '
+}
+wine reg export 'HKEY_CLASSES_ROOT' "$build_dir/before-both.reg" /y >/dev/null
+"${regsvr32[@]}" /s "$ocx32"
+"${regsvr64[@]}" /s "$ocx64"
+"${regsvr32[@]}" /u /s "$ocx32"
+script_check x86_64 "$wine64" 'C:\windows\system32'
+[ "$(typelib_paths)" = "win64 " ] || {
+    echo "check-win32: both registered: after removing the 32-bit build the type library" \
+        "holds: $(typelib_paths)" >&2
+    status=1
+}
+"${regsvr32[@]}" /s "$ocx32"
+"${regsvr64[@]}" /u /s "$ocx64"
+script_check i686 wine 'C:\windows\syswow64'
+[ "$(typelib_paths)" = "win32 " ] || {
+    echo "check-win32: both registered: after removing the 64-bit build the type library" \
+        "holds: $(typelib_paths)" >&2
+    status=1
+}
+"${regsvr32[@]}" /u /s "$ocx32"
+wine reg export 'HKEY_CLASSES_ROOT' "$build_dir/after-both.reg" /y >/dev/null
+if cmp -s "$build_dir/before-both.reg" "$build_dir/after-both.reg"; then
+    echo "check-win32: both registered: removing both left the registry as it was"
+else
+    echo "check-win32: both registered: removing both left the registry changed:" >&2
+    diff <(iconv -f UTF-16LE -t UTF-8 "$build_dir/before-both.reg" | tr -d '\r') \
+         <(iconv -f UTF-16LE -t UTF-8 "$build_dir/after-both.reg" | tr -d '\r') | head -n 40 >&2 || true
+    status=1
+fi
 exit $status

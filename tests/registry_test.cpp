@@ -470,6 +470,28 @@ TEST(Registration, UnregisteringKeepsOnlyTheSharedClassKeysAndASecondTimeChanges
     EXPECT_EQ(other, before);
 }
 
+TEST(Registration, ANarrowedScopeLeavesTheTypeLibraryAndKeepsTheSharedKeysOnRemoval) {
+    // A server that registers its type library with the system writes only the classes' keys.
+    HeadlessRegistry registry;
+    ASSERT_OK(registerClasses(shippedClasses(), registry, kLibraryPath, {.typeLibrary = false}));
+    const std::string libraryKey = hkcr("TypeLib\\" + Library.libid.toString());
+    EXPECT_FALSE(registry.keyExists(libraryKey).value());
+    const std::string progIdKey = hkcr("Tessivra.Moeda\\CLSID");
+    ASSERT_TRUE(registry.readValue(progIdKey, "").value().has_value());
+
+    // Removed while the other architecture still serves the classes: the ProgId keys the two
+    // share stay, the class keys go.
+    ASSERT_OK(
+        unregisterClasses(shippedClasses(), registry, {.typeLibrary = false, .sharedKeys = false}));
+    EXPECT_TRUE(registry.readValue(progIdKey, "").value().has_value());
+    for (const ControlClassInfo& c : shippedClasses())
+        EXPECT_FALSE(registry.keyExists(hkcr("CLSID\\" + c.Clsid.toString())).value()) << c.ProgId;
+
+    // The last one out takes the shared keys too, and only the keys every server shares remain.
+    ASSERT_OK(unregisterClasses(shippedClasses(), registry, {.typeLibrary = false}));
+    EXPECT_EQ(registry.keys(), (std::vector<std::string>{hkcr("CLSID"), hkcr("Interface")}));
+}
+
 // A backend that gives out after a number of changes, as a registry without write access would.
 class FailingRegistry final : public RegistryBackend {
 public:

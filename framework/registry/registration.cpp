@@ -54,7 +54,8 @@ std::string_view libraryFolder(std::string_view libraryPath) {
 }
 
 std::vector<RegistryRecord> registrationRecords(std::span<const ControlClassInfo> classes,
-                                                std::string_view libraryPath) {
+                                                std::string_view libraryPath,
+                                                RegistrationScope scope) {
     std::vector<RegistryRecord> r;
     const auto value = [&r](std::string key, std::string_view name, std::string data) {
         r.push_back({std::move(key), std::string(name), std::move(data)});
@@ -64,9 +65,11 @@ std::vector<RegistryRecord> registrationRecords(std::span<const ControlClassInfo
     const std::string version = versionText(Library);
 
     for (const ControlClassInfo& c : classes) {
-        const std::string progIdKey = join(ClassesRoot, c.ProgId);
-        value(progIdKey, "", std::string(c.ProgId));
-        value(join(progIdKey, "CLSID"), "", c.Clsid.toString());
+        if (scope.sharedKeys) {
+            const std::string progIdKey = join(ClassesRoot, c.ProgId);
+            value(progIdKey, "", std::string(c.ProgId));
+            value(join(progIdKey, "CLSID"), "", c.Clsid.toString());
+        }
 
         const std::string clsidKey = join(join(ClassesRoot, "CLSID"), c.Clsid.toString());
         value(clsidKey, "", std::string(c.ProgId));
@@ -93,6 +96,7 @@ std::vector<RegistryRecord> registrationRecords(std::span<const ControlClassInfo
         }
     }
 
+    if (!scope.typeLibrary || !scope.sharedKeys) return r;
     const std::string typeLibKey = join(join(join(ClassesRoot, "TypeLib"), libid), version);
     value(typeLibKey, "", std::string(Library.description));
     value(join(typeLibKey, "FLAGS"), "", hexText(Library.libraryFlags));
@@ -136,14 +140,14 @@ ErrorOr<void> removeRecords(RegistryBackend& registry, const std::vector<Registr
 }
 
 ErrorOr<void> registerClasses(std::span<const ControlClassInfo> classes, RegistryBackend& registry,
-                              std::string_view libraryPath) {
-    return writeRecords(registry, registrationRecords(classes, libraryPath));
+                              std::string_view libraryPath, RegistrationScope scope) {
+    return writeRecords(registry, registrationRecords(classes, libraryPath, scope));
 }
 
 ErrorOr<void> unregisterClasses(std::span<const ControlClassInfo> classes,
-                                RegistryBackend& registry) {
+                                RegistryBackend& registry, RegistrationScope scope) {
     // Keys and value names do not depend on the path, and removal needs nothing else.
-    return removeRecords(registry, registrationRecords(classes, {}));
+    return removeRecords(registry, registrationRecords(classes, {}, scope));
 }
 
 } // namespace tessivra

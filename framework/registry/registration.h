@@ -27,19 +27,33 @@ struct RegistryRecord {
     friend bool operator==(const RegistryRecord&, const RegistryRecord&) = default;
 };
 
+// Which of the library's records a registration writes or removes. All of them by default, as a
+// registry that stands in for the system's holds them; a server on the system itself narrows them.
+struct RegistrationScope {
+    // The type library's own keys. A server that calls the system's type-library registration
+    // leaves them to it: the system spells their version in hexadecimal and files the path under
+    // the running architecture.
+    bool typeLibrary = true;
+    // The keys every architecture's view of the registry shares: the ProgId keys and the type
+    // library's. On a system that keeps 32- and 64-bit class registrations apart, they stay when
+    // the library is removed from one view while the other still serves the classes.
+    bool sharedKeys = true;
+};
+
 // Every record of the library holding `classes`, for a file at `libraryPath` (full path, as
 // Windows spells it), in the order they are written. Keys and value names do not depend on the
 // path.
 std::vector<RegistryRecord> registrationRecords(std::span<const ControlClassInfo> classes,
-                                                std::string_view libraryPath);
+                                                std::string_view libraryPath,
+                                                RegistrationScope scope = {});
 
-// Writes (removes) every registry record of the classes, their interfaces and the type library.
-// `libraryPath` is the full path of the library's file. Stops at the first failure of the
-// backend, leaving what was already done.
+// Writes (removes) every registry record of the classes, their interfaces and the type library,
+// within `scope`. `libraryPath` is the full path of the library's file. Stops at the first
+// failure of the backend, leaving what was already done.
 ErrorOr<void> registerClasses(std::span<const ControlClassInfo> classes, RegistryBackend& registry,
-                              std::string_view libraryPath);
+                              std::string_view libraryPath, RegistrationScope scope = {});
 ErrorOr<void> unregisterClasses(std::span<const ControlClassInfo> classes,
-                                RegistryBackend& registry);
+                                RegistryBackend& registry, RegistrationScope scope = {});
 
 // The folder part of a library path, without the final separator ("" for a bare file name).
 std::string_view libraryFolder(std::string_view libraryPath);

@@ -103,6 +103,32 @@ std::string utf8(const std::wstring& w) {
     return out;
 }
 
+// Whether the other architecture's view of the registry still has one of the classes served by
+// its own build of this file. The two views keep class registrations apart but share the ProgId
+// and type library keys, which must then stay.
+bool otherArchitectureServes() {
+#ifdef _WIN64
+    const REGSAM other = KEY_WOW64_32KEY;
+#else
+    // A 32-bit system has one view only, and the flag would open our own.
+    BOOL wow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) return false;
+    const REGSAM other = KEY_WOW64_64KEY;
+#endif
+    for (const ControlClassInfo& c : table().classes()) {
+        const std::string clsid = c.Clsid.toString();
+        const std::wstring key =
+            L"CLSID\\" + std::wstring(clsid.begin(), clsid.end()) + L"\\InprocServer32";
+        HKEY h = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ | other, &h) ==
+            ERROR_SUCCESS) {
+            RegCloseKey(h);
+            return true;
+        }
+    }
+    return false;
+}
+
 HRESULT failure(const Error& e) {
     return e.code < 0 ? e.code : SELFREG_E_CLASS;
 }
@@ -152,7 +178,8 @@ HRESULT STDAPICALLTYPE DllRegisterServer() {
     const std::wstring path = modulePath();
     if (path.empty()) return SELFREG_E_CLASS;
     Win32Registry registry;
-    auto written = registerClasses(table().classes(), registry, utf8(path));
+    // The type library's keys are the system's to write, below.
+    auto written = registerClasses(table().classes(), registry, utf8(path), {.typeLibrary = false});
     if (written.isError()) return failure(written.error());
     ITypeLib* tl = nullptr;
     if (FAILED(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &tl))) return SELFREG_E_TYPELIB;
@@ -164,7 +191,9 @@ HRESULT STDAPICALLTYPE DllRegisterServer() {
 }
 
 HRESULT STDAPICALLTYPE DllUnregisterServer() {
-    // The type library first: the system finds its interfaces through the keys removed next.
+    const bool lastArchitecture = !otherArchitectureServes();
+    // The type library first: the system finds its interfaces through the keys removed next. The
+    // system removes only this architecture's path, and the library's key once no path is left.
 #ifdef _WIN64
     const SYSKIND kind = SYS_WIN64;
 #else
@@ -174,7 +203,8 @@ HRESULT STDAPICALLTYPE DllUnregisterServer() {
     HRESULT hr = UnRegisterTypeLib(libid, Library.majorVersion, Library.minorVersion,
                                    static_cast<LCID>(Library.locale), kind);
     Win32Registry registry;
-    auto removed = unregisterClasses(table().classes(), registry);
+    auto removed = unregisterClasses(table().classes(), registry,
+                                     {.typeLibrary = false, .sharedKeys = lastArchitecture});
     if (removed.isError()) return failure(removed.error());
     // A library that was not registered is no failure of unregistering: what is left goes.
     (void)hr;
