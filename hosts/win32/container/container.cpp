@@ -734,6 +734,45 @@ void testInvoke() {
     check(upper->Invoke(popup, IID_NULL, 0, DISPATCH_PROPERTYGET, &noArgs, &r.v, nullptr,
                         nullptr) == DISP_E_MEMBERNOTFOUND,
           "PopupMenu read as a property: DISP_E_MEMBERNOTFOUND");
+
+    // Arguments by name, as a client that names them passes them: the names are found in any
+    // case, and the ones not named are omitted.
+    {
+        OLECHAR n0[] = L"popupmenu", n1[] = L"x", n2[] = L"Menu", n3[] = L"Colour";
+        LPOLESTR names[] = {n0, n1, n2};
+        DISPID ids[3] = {};
+        hr = upper->GetIDsOfNames(IID_NULL, names, 3, 0, ids);
+        check(hr == S_OK && ids[0] == popup && ids[1] == 2 && ids[2] == 0,
+              "PopupMenu's argument names are their places " + hex(hr));
+        LPOLESTR unknown[] = {n0, n3};
+        hr = upper->GetIDsOfNames(IID_NULL, unknown, 2, 0, ids);
+        check(hr == DISP_E_UNKNOWNNAME && ids[0] == popup && ids[1] == DISPID_UNKNOWN,
+              "an argument name PopupMenu does not have: DISP_E_UNKNOWNNAME " + hex(hr));
+
+        VARIANT byName[2];
+        V_VT(&byName[0]) = VT_I4;
+        V_I4(&byName[0]) = 15;
+        V_VT(&byName[1]) = VT_DISPATCH;
+        V_DISPATCH(&byName[1]) = menu;
+        DISPID which[2] = {2, 0};
+        DISPPARAMS named2{byName, which, 2, 2};
+        hr = upper->Invoke(popup, IID_NULL, 0, DISPATCH_METHOD, &named2, nullptr, nullptr, nullptr);
+        check(hr == S_OK && menu->popups == 2 && menu->x == 15 && menu->argTypes.size() == 4 &&
+                  menu->argTypes[0] == VT_ERROR && menu->argTypes[2] == VT_ERROR,
+              "PopupMenu with its menu and X named, the rest omitted " + hex(hr));
+        DISPID onlyX[1] = {2};
+        DISPPARAMS noMenuNamed{byName, onlyX, 1, 1};
+        check(upper->Invoke(popup, IID_NULL, 0, DISPATCH_METHOD, &noMenuNamed, nullptr, nullptr,
+                            nullptr) == DISP_E_PARAMNOTOPTIONAL,
+              "PopupMenu with X named and no menu: DISP_E_PARAMNOTOPTIONAL");
+        DISPID beyond[2] = {5, 0};
+        DISPPARAMS namedBeyond{byName, beyond, 2, 2};
+        argErr = 99;
+        check(upper->Invoke(popup, IID_NULL, 0, DISPATCH_METHOD, &namedBeyond, nullptr, nullptr,
+                            &argErr) == DISP_E_PARAMNOTFOUND &&
+                  argErr == 0 && menu->popups == 2,
+              "an argument named by a place PopupMenu does not have: DISP_E_PARAMNOTFOUND");
+    }
     menu->Release();
 
     // The vtable, reached as DispInvoke reaches it, agrees with Invoke.
