@@ -1113,24 +1113,28 @@ void testTyping() {
     }
 }
 
-void testCredits() {
-    Placed p;
-    check(place(p, classNamed("Sobre"), 10), "Sobre placed");
-    check(patchShellExecute(), "the server's ShellExecuteA import is watched");
-    // The link is the label whose caption is an address.
-    HWND link = nullptr;
-    std::vector<HWND> todo{p.window};
-    while (!todo.empty() && !link) {
+// The credits panel's link: the window below `root` whose caption is an address.
+HWND creditsLink(HWND root) {
+    std::vector<HWND> todo{root};
+    while (!todo.empty()) {
         HWND parent = todo.back();
         todo.pop_back();
         for (HWND h = FindWindowExW(parent, nullptr, nullptr, nullptr); h;
              h = FindWindowExW(parent, h, nullptr, nullptr)) {
             wchar_t text[256] = {};
             GetWindowTextW(h, text, 256);
-            if (std::wcsstr(text, L"http") || std::wcsstr(text, L"www")) link = h;
+            if (std::wcsstr(text, L"http") || std::wcsstr(text, L"www")) return h;
             todo.push_back(h);
         }
     }
+    return nullptr;
+}
+
+void testCredits() {
+    Placed p;
+    check(place(p, classNamed("Sobre"), 10), "Sobre placed");
+    check(patchShellExecute(), "the server's ShellExecuteA import is watched");
+    HWND link = creditsLink(p.window);
     check(link != nullptr, "the credits panel shows a link");
     if (!link) return;
     SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
@@ -1220,28 +1224,59 @@ void testAtlAxWin() {
         reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
     check(init && getControl && init(), "AtlAxWinInit");
     if (!init || !getControl) return;
-    for (const char* progId : {"Tessivra.MailText", "Tessivra.TextoEmMaiusculo"}) {
-        const std::wstring name = wide(progId);
+    // Every class, through that window alone: the text boxes are typed into, the clock is left
+    // to tick and the credits panel is looked at.
+    struct Case {
+        const char* progId;
+        const wchar_t* typed; // null: no text box
+        const wchar_t* want;
+    };
+    for (const Case& c :
+         {Case{"Tessivra.TextoEmMaiusculo", L"Ab", L"AB"},
+          Case{"Tessivra.TextoEmMinusculo", L"Ab", L"ab"}, Case{"Tessivra.MailText", L"Ab", L"ab"},
+          Case{"Tessivra.UrlText", L"Ab", L"ab"}, Case{"Tessivra.Moeda", L"12.5", L"12.5"},
+          Case{"Tessivra.ScrollText", L"Ab",
+               L"Ab0"}, // before the position Case{"Tessivra.HoraAtual", nullptr, nullptr},
+          Case{"Tessivra.Sobre", nullptr, nullptr}}) {
+        const std::string progId = c.progId;
+        const std::wstring name = wide(c.progId);
         HWND host = CreateWindowExW(0, L"AtlAxWin", name.c_str(), WS_CHILD | WS_VISIBLE, 10, 400,
-                                    300, 40, g_form, nullptr, GetModuleHandleW(nullptr), nullptr);
-        check(host != nullptr, std::string(progId) + ": AtlAxWin window created");
+                                    300, 60, g_form, nullptr, GetModuleHandleW(nullptr), nullptr);
+        check(host != nullptr, progId + ": AtlAxWin window created");
         if (!host) continue;
         Ptr<IUnknown> unk;
         Ptr<IDispatch> d;
         check(SUCCEEDED(getControl(host, unk.put())) &&
                   SUCCEEDED(unk->QueryInterface(IID_IDispatch, d.putVoid())),
-              std::string(progId) + ": AtlAxGetControl returns the sited control");
-        HWND edit = nullptr;
-        for (HWND w = FindWindowExW(host, nullptr, nullptr, nullptr); w && !edit;
-             w = FindWindowExW(host, w, nullptr, nullptr))
-            edit = childOfClass(w, L"Edit");
-        check(edit != nullptr, std::string(progId) + ": its text box is in the host window");
-        if (edit && d) {
-            typeInto(edit, L"Ab");
-            const std::wstring want = std::string(progId) == "Tessivra.MailText" ? L"ab" : L"AB";
-            check(getText(d.p, L"Text") == want,
-                  std::string(progId) +
-                      ": typing into it applies the rule: " + narrow(getText(d.p, L"Text")));
+              progId + ": AtlAxGetControl returns the sited control");
+        // The control's own window is the host window's child; its constituents are below it.
+        HWND control = FindWindowExW(host, nullptr, nullptr, nullptr);
+        check(control != nullptr && IsWindowVisible(control),
+              progId + ": the control's window is shown in the host window");
+        if (c.typed) {
+            HWND edit = control ? childOfClass(control, L"Edit") : nullptr;
+            check(edit != nullptr, progId + ": its text box is in the host window");
+            if (edit && d) {
+                typeInto(edit, c.typed);
+                check(getText(d.p, L"Text") == c.want,
+                      progId +
+                          ": typing into it applies the rule: " + narrow(getText(d.p, L"Text")));
+            }
+            if (progId == "Tessivra.UrlText") {
+                HWND go = control ? childOfClass(control, L"Button") : nullptr;
+                check(go != nullptr && IsWindowEnabled(go),
+                      progId + ": its button is enabled once there is an address");
+            }
+        } else if (progId == "Tessivra.HoraAtual") {
+            HWND label = control ? childOfClass(control, L"Static") : nullptr;
+            wchar_t shown[64] = {};
+            pump(1100);
+            if (label) GetWindowTextW(label, shown, 64);
+            check(std::wcschr(shown, L':') != nullptr,
+                  progId + ": the clock ticks in the host window: " + narrow(shown));
+        } else {
+            check(control && creditsLink(control) != nullptr,
+                  progId + ": its link is shown in the host window");
         }
         d.reset();
         unk.reset();
