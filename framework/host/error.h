@@ -59,7 +59,10 @@ struct Error {
 // success path carries no more than the value.
 template <typename T> class [[nodiscard]] ErrorOr {
 public:
-    ErrorOr(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    // A value is taken by reference and moved or copied once, into place: a text returned up
+    // a chain of getters is not moved again at each step.
+    ErrorOr(T&& value) : state_(std::in_place_index<0>, std::move(value)) {}
+    ErrorOr(const T& value) : state_(std::in_place_index<0>, value) {}
     ErrorOr(Error error)
         : state_(std::in_place_index<1>, std::make_unique<Error>(std::move(error))) {}
     template <typename U>

@@ -44,7 +44,8 @@ public:
     Value(std::int32_t v) : v_(v) {}
     Value(Bool v) : v_(v) {}
     Value(float v) : v_(v) {}
-    Value(std::u16string v) : v_(std::move(v)) {}
+    Value(std::u16string&& v) : v_(std::move(v)) {}
+    Value(const std::u16string& v) : v_(v) {}
     Value(std::u16string_view v) : v_(std::u16string(v)) {}
     Value(const char16_t* v) : v_(std::u16string(v)) {}
     // A null object reference becomes Nothing, so "no object" has one spelling.

@@ -775,6 +775,18 @@ void testInvoke() {
     }
     menu->Release();
 
+    // The result is an out parameter: what it held on the way in is not the server's to free.
+    {
+        VARIANT junk;
+        V_VT(&junk) = VT_BSTR;
+        V_BSTR(&junk) = reinterpret_cast<BSTR>(static_cast<UINT_PTR>(0xDEADBEE0));
+        hr = m->Invoke(idOf(m.p, L"Text"), IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &junk, nullptr,
+                       nullptr);
+        check(hr == S_OK && V_VT(&junk) == VT_BSTR && std::wstring(V_BSTR(&junk)) == L"12,5",
+              "a read writes its result over whatever the out parameter held " + hex(hr));
+        if (hr == S_OK) VariantClear(&junk);
+    }
+
     // The vtable, reached as DispInvoke reaches it, agrees with Invoke.
     Ptr<ITypeInfo> ti;
     m->GetTypeInfo(0, 0, ti.put());

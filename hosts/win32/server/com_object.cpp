@@ -409,9 +409,9 @@ public:
             if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
             InvokeResult r = dispatcher_->invoke(id, kind);
             if (r.isError()) return failed(r.error(), *params, ei, argErr);
-            if (!result) return S_OK;
-            VariantClear(result);
-            return toVariant(r.value(), *result);
+            // The result is the caller's out parameter: written, never cleared first, as what it
+            // holds on the way in need not be a variant at all.
+            return result ? toVariant(r.value(), *result) : S_OK;
         }
         case InvokeKind::Let:
         case InvokeKind::Set: {
