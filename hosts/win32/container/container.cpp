@@ -910,6 +910,99 @@ void testPersistence() {
         check(psi3 && FAILED(psi3->Load(s2.p)),
               damage == 0 ? "a stream with a wrong magic is refused" : "a short stream is refused");
     }
+
+    // A compound file, as a container that embeds objects keeps them: the same layout, in the
+    // storage's "Contents" stream.
+    Ptr<ILockBytes> bytesOnHeap;
+    Ptr<IStorage> storage;
+    Ptr<IPersistStorage> pst;
+    check(SUCCEEDED(CreateILockBytesOnHGlobal(nullptr, TRUE, bytesOnHeap.put())) &&
+              SUCCEEDED(StgCreateDocfileOnILockBytes(
+                  bytesOnHeap.p, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                  storage.put())) &&
+              SUCCEEDED(a->QueryInterface(IID_IPersistStorage, pst.putVoid())) &&
+              pst->Save(storage.p, TRUE) == S_OK && pst->SaveCompleted(nullptr) == S_OK &&
+              pst->IsDirty() == S_FALSE,
+          "IPersistStorage saves into a compound file and is clean after");
+    Ptr<IStream> contents;
+    check(storage &&
+              SUCCEEDED(storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
+                                            0, contents.put())),
+          "the storage holds a Contents stream");
+    contents.reset();
+    Ptr<IDispatch> f;
+    create(classNamed("Moeda"), f.put());
+    Ptr<IPersistStorage> pst2;
+    check(f && SUCCEEDED(f->QueryInterface(IID_IPersistStorage, pst2.putVoid())) &&
+              pst2->Load(storage.p) == S_OK && getText(f.p, L"Text") == L"98,7" &&
+              getText(f.p, L"Alignment") == L"1",
+          "a new instance loads the compound file");
+    // A storage that holds no object of ours: refused, the control as it was.
+    Ptr<IStorage> emptyStorage;
+    Ptr<ILockBytes> emptyBytes;
+    Ptr<IDispatch> g;
+    create(classNamed("Moeda"), g.put());
+    Ptr<IPersistStorage> pst3;
+    if (SUCCEEDED(CreateILockBytesOnHGlobal(nullptr, TRUE, emptyBytes.put())) &&
+        SUCCEEDED(StgCreateDocfileOnILockBytes(emptyBytes.p,
+                                               STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                               0, emptyStorage.put())) &&
+        g && SUCCEEDED(g->QueryInterface(IID_IPersistStorage, pst3.putVoid()))) {
+        check(FAILED(pst3->Load(emptyStorage.p)) && getText(g.p, L"Alignment") == L"0",
+              "a storage without the Contents stream is refused");
+        check(pst3->InitNew(emptyStorage.p) == S_OK && pst3->HandsOffStorage() == S_OK,
+              "InitNew and HandsOffStorage");
+    } else {
+        check(false, "an empty compound file");
+    }
+}
+
+// A container that activates quickly hands over its site and sinks in one call and gets the
+// control's status back.
+void testQuickActivate() {
+    const ControlClassInfo& c = classNamed("TextoEmMaiusculo");
+    Ptr<IDispatch> d;
+    Ptr<IQuickActivate> qa;
+    check(SUCCEEDED(create(c, d.put())) &&
+              SUCCEEDED(d->QueryInterface(IID_IQuickActivate, qa.putVoid())),
+          "IQuickActivate is offered");
+    if (!qa) return;
+    auto* site = new TestSite(g_form, RECT{20, 20, 220, 50}, nullptr);
+    auto* events = new TestSink(toGuid(c.EventInterface.iid));
+    auto* notify = new NotifySink;
+    QACONTAINER in{};
+    in.cbSize = sizeof in;
+    in.pClientSite = site;
+    in.pUnkEventSink = static_cast<IDispatch*>(events);
+    in.pPropertyNotifySink = notify;
+    QACONTROL out{};
+    out.cbSize = sizeof out;
+    QACONTROL tooShort{};
+    tooShort.cbSize = 8;
+    check(qa->QuickActivate(&in, &tooShort) == E_INVALIDARG, "a record too short is refused");
+    check(qa->QuickActivate(&in, &out) == S_OK && out.dwEventCookie != 0 &&
+              out.dwPropNotifyCookie != 0 && out.dwMiscStatus == c.MiscStatus,
+          "QuickActivate connects both sinks and gives the registered status " +
+              std::to_string(out.dwMiscStatus));
+    Ptr<IOleObject> ole;
+    Ptr<IOleClientSite> back;
+    check(SUCCEEDED(d->QueryInterface(IID_IOleObject, ole.putVoid())) &&
+              SUCCEEDED(ole->GetClientSite(back.put())) && back.p == site,
+          "and sites the control");
+    putText(d.p, L"Text", L"x");
+    check(!events->calls.empty() && notify->changed.size() == 1,
+          "an assignment reaches both sinks: " + std::to_string(events->calls.size()) + " " +
+              std::to_string(notify->changed.size()));
+    SIZEL size{5080, 1270};
+    SIZEL got{};
+    check(qa->SetContentExtent(&size) == S_OK && qa->GetContentExtent(&got) == S_OK &&
+              got.cx == 5080,
+          "the content extent is the control's extent: " + std::to_string(got.cx));
+    ole->Close(OLECLOSE_NOSAVE);
+    ole->SetClientSite(nullptr);
+    site->Release();
+    events->Release();
+    notify->Release();
 }
 
 TestSink* connect(IDispatch* d, const ControlClassInfo& c, DWORD* cookie) {
@@ -1448,6 +1541,7 @@ int main(int argc, char** argv) {
         testInvoke();
         testPersistence();
         testOleSite();
+        testQuickActivate();
         testTyping();
         testCredits();
         testAtlAxWin();

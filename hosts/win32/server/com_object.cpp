@@ -261,11 +261,13 @@ class ControlObject final : public IProvideClassInfo2,
                             public IConnectionPointContainer,
                             public IPersistPropertyBag,
                             public IPersistStreamInit,
+                            public IPersistStorage,
                             public IOleObject,
                             public IOleInPlaceObject,
                             public IOleInPlaceActiveObject,
                             public IOleControl,
                             public IViewObject2,
+                            public IQuickActivate,
                             public ISupportErrorInfo,
                             public SurfaceOwner,
                             public EventSink {
@@ -311,6 +313,8 @@ public:
             *out = static_cast<IPersistPropertyBag*>(this);
         else if (riid == IID_IPersistStreamInit)
             *out = static_cast<IPersistStreamInit*>(this);
+        else if (riid == IID_IPersistStorage)
+            *out = static_cast<IPersistStorage*>(this);
         else if (riid == IID_IPersist)
             *out = static_cast<IPersistPropertyBag*>(this);
         else if (riid == IID_IOleObject)
@@ -323,6 +327,8 @@ public:
             *out = static_cast<IOleControl*>(this);
         else if (riid == IID_IViewObject || riid == IID_IViewObject2)
             *out = static_cast<IViewObject2*>(this);
+        else if (riid == IID_IQuickActivate)
+            *out = static_cast<IQuickActivate*>(this);
         else if (riid == IID_ISupportErrorInfo)
             *out = static_cast<ISupportErrorInfo*>(this);
         else
@@ -701,6 +707,71 @@ public:
         return S_OK;
     }
 
+    // ---- IPersistStorage: the stream's layout, in one stream of the container's storage ----
+    HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override {
+        if (!storage) return E_POINTER;
+        storage_ = ComPtr<IStorage>(storage);
+        return InitNew();
+    }
+    HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override {
+        if (!storage) return E_POINTER;
+        ComPtr<IStream> stream;
+        HRESULT hr = storage->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
+                                         stream.put());
+        if (FAILED(hr)) return hr;
+        hr = Load(stream.get());
+        if (SUCCEEDED(hr)) storage_ = ComPtr<IStorage>(storage);
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL sameAsLoad) override {
+        if (!storage) return E_POINTER;
+        ComPtr<IStream> stream;
+        HRESULT hr = storage->CreateStream(
+            kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, stream.put());
+        if (FAILED(hr)) return hr;
+        return Save(stream.get(), sameAsLoad);
+    }
+    HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage* storage) override {
+        if (storage) storage_ = ComPtr<IStorage>(storage);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE HandsOffStorage() override {
+        storage_ = ComPtr<IStorage>();
+        return S_OK;
+    }
+
+    // ---- IQuickActivate: siting, sinks and status in one call ----
+    HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* in, QACONTROL* out) override {
+        if (!in || !out) return E_POINTER;
+        // Containers built against older headers pass shorter records; what we read and write is
+        // in every version of them.
+        if (in->cbSize < offsetof(QACONTAINER, pAdviseSink) + sizeof(in->pAdviseSink) ||
+            out->cbSize < offsetof(QACONTROL, dwPointerActivationPolicy) + sizeof(DWORD))
+            return E_INVALIDARG;
+        const ULONG size = out->cbSize;
+        std::memset(out, 0, size);
+        out->cbSize = size;
+        HRESULT hr = SetClientSite(in->pClientSite);
+        if (FAILED(hr)) return hr;
+        if (in->pAdviseSink) SetAdvise(DVASPECT_CONTENT, 0, in->pAdviseSink);
+        if (in->pPropertyNotifySink) {
+            hr = notify_.Advise(in->pPropertyNotifySink, &out->dwPropNotifyCookie);
+            if (FAILED(hr)) return hr;
+        }
+        if (in->pUnkEventSink) {
+            hr = events_.Advise(in->pUnkEventSink, &out->dwEventCookie);
+            if (FAILED(hr)) return hr;
+        }
+        GetMiscStatus(DVASPECT_CONTENT, &out->dwMiscStatus);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) override {
+        return SetExtent(DVASPECT_CONTENT, size);
+    }
+    HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) override {
+        return GetExtent(DVASPECT_CONTENT, size);
+    }
+
     // ---- IOleObject ----
     HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override {
         site_ = ComPtr<IOleClientSite>(site);
@@ -1052,6 +1123,9 @@ private:
     std::unique_ptr<Dispatcher> dispatcher_;
     std::vector<VtableSlot> slots_ = vtableSlots(*info_.Class);
     ComPtr<IOleClientSite> site_;
+    // The storage a container handed over to save into again; given back on HandsOffStorage.
+    ComPtr<IStorage> storage_;
+    static constexpr const wchar_t* kContents = L"Contents";
     ComPtr<IDispatch> ambient_;
     ComPtr<IOleInPlaceSite> inPlaceSite_;
     ComPtr<IOleInPlaceFrame> frame_;
