@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Tessivra.ocx, the Windows in-process control server, for 32- and 64-bit Windows with
 # mingw-w64, and proves it under Wine: registers it with regsvr32, runs the test container
-# (hosts/win32/container/) and the script-host check, measures IDispatch::Invoke against
+# (hosts/win32/container/) and the VBScript and JScript checks, measures IDispatch::Invoke against
 # DispInvoke once, unregisters it and checks that the registry is as it was before.
 #
 #   scripts/check-win32.sh [BUILD_DIR]
@@ -65,6 +65,12 @@ for arch in i686 x86_64; do
         tr -d '\r' | tee "$dir/script.log" || true
     grep -qE '^script-host: [0-9]+ passed, 0 failed$' "$dir/script.log" || {
         echo "check-win32: $arch: the script-host check failed" >&2
+        status=1
+    }
+    "$script_wine" "$system\\cscript.exe" //nologo "$(winepath -w "$root/hosts/win32/container/script_host.js" | tr -d '\r')" |
+        tr -d '\r' | tee "$dir/script-js.log" || true
+    grep -qE '^script-host-js: [0-9]+ passed, 0 failed$' "$dir/script-js.log" || {
+        echo "check-win32: $arch: the JScript check failed" >&2
         status=1
     }
 
