@@ -22,6 +22,19 @@ trap wine_stop EXIT
 # The pictures' generator runs on this machine, so it is built for this machine.
 g++ -std=c++20 -O1 -o "$build_dir/tessivra-resgen" "$root/resources/generator/resgen.cpp"
 
+# Exports the classes root to AFTER and compares it with BEFORE; WHAT names the step.
+same_registry() { # BEFORE AFTER WHAT
+    wine reg export 'HKEY_CLASSES_ROOT' "$2" /y >/dev/null
+    if cmp -s "$1" "$2"; then
+        echo "check-win32: $3 left the registry as it was"
+    else
+        echo "check-win32: $3 left the registry changed:" >&2
+        diff <(iconv -f UTF-16LE -t UTF-8 "$1" | tr -d '\r') \
+             <(iconv -f UTF-16LE -t UTF-8 "$2" | tr -d '\r') | head -n 40 >&2 || true
+        status=1
+    fi
+}
+
 status=0
 for arch in i686 x86_64; do
     dir="$build_dir/$arch"
@@ -75,15 +88,7 @@ for arch in i686 x86_64; do
     }
 
     wine "$system\\regsvr32.exe" /u /s "$win_ocx"
-    wine reg export 'HKEY_CLASSES_ROOT' "$dir/after.reg" /y >/dev/null
-    if cmp -s "$dir/before.reg" "$dir/after.reg"; then
-        echo "check-win32: $arch: regsvr32 /u left the registry as it was"
-    else
-        echo "check-win32: $arch: regsvr32 /u left the registry changed:" >&2
-        diff <(iconv -f UTF-16LE -t UTF-8 "$dir/before.reg" | tr -d '\r') \
-             <(iconv -f UTF-16LE -t UTF-8 "$dir/after.reg" | tr -d '\r') | head -n 40 >&2 || true
-        status=1
-    fi
+    same_registry "$dir/before.reg" "$dir/after.reg" "$arch: regsvr32 /u"
 done
 
 # Both builds registered at once, as on a 64-bit Windows with both installed. The two views of the
@@ -130,13 +135,5 @@ script_check i686 wine 'C:\windows\syswow64'
     status=1
 }
 "${regsvr32[@]}" /u /s "$ocx32"
-wine reg export 'HKEY_CLASSES_ROOT' "$build_dir/after-both.reg" /y >/dev/null
-if cmp -s "$build_dir/before-both.reg" "$build_dir/after-both.reg"; then
-    echo "check-win32: both registered: removing both left the registry as it was"
-else
-    echo "check-win32: both registered: removing both left the registry changed:" >&2
-    diff <(iconv -f UTF-16LE -t UTF-8 "$build_dir/before-both.reg" | tr -d '\r') \
-         <(iconv -f UTF-16LE -t UTF-8 "$build_dir/after-both.reg" | tr -d '\r') | head -n 40 >&2 || true
-    status=1
-fi
+same_registry "$build_dir/before-both.reg" "$build_dir/after-both.reg" "both registered: removing both"
 exit $status
