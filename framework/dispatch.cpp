@@ -1,6 +1,7 @@
 #include "framework/dispatch.h"
 
 #include <algorithm>
+#include <functional>
 #include <tuple>
 
 namespace tessivra {
@@ -237,7 +238,16 @@ std::uint8_t accessFor(InvokeKind kind) {
 
 InvokeResult Dispatcher::invoke(DispId id, InvokeKind kind, std::span<const Value> args) {
     const DispatchMember* m = member(id);
-    if (!m || !(m->access & accessFor(kind)))
+    if (!m) return DispatchError::refusal(dispstatus::MemberNotFound);
+    return invoke(*m, kind, args);
+}
+
+InvokeResult Dispatcher::invoke(const DispatchMember& row, InvokeKind kind,
+                                std::span<const Value> args) {
+    const DispatchMember* m = &row;
+    const std::less<const DispatchMember*> before;
+    if (before(m, class_.members.data()) ||
+        !before(m, class_.members.data() + class_.members.size()) || !(m->access & accessFor(kind)))
         return DispatchError::refusal(dispstatus::MemberNotFound);
 
     switch (kind) {

@@ -140,6 +140,11 @@ public:
     // so a refusal of any kind leaves the control untouched; only a member's own failure can come
     // after part of its work.
     InvokeResult invoke(DispId id, InvokeKind kind, std::span<const Value> args = {});
+    // The same through a row already found with member(): a caller that looked the row up to
+    // read its access or type does not pay for a second look-up. A row of another class's
+    // table is refused as an unknown member.
+    InvokeResult invoke(const DispatchMember& row, InvokeKind kind,
+                        std::span<const Value> args = {});
     // A member's row, or null: a property's row by its number, any other by a scan of the table.
     const DispatchMember* member(DispId id) const;
 

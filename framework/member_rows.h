@@ -46,7 +46,13 @@ template <MemberType T, typename X> Value toValue(X&& x) {
 }
 
 template <class C, MemberType T, auto Get> ErrorOr<Value> memberGet(Control& c) {
-    return toValue<T>(TRY((static_cast<C&>(c).*Get)()));
+    auto got = (static_cast<C&>(c).*Get)();
+    if (got.isError()) return got.releaseError();
+    if constexpr (T == MemberType::OleColor || T == MemberType::Bool)
+        return toValue<T>(got.value());
+    else
+        // The Value is built in place from what the getter returned: a text is moved once.
+        return ErrorOr<Value>(std::move(got).value());
 }
 
 template <class C, MemberType T, auto Put> ErrorOr<void> memberPut(Control& c, const Value& v) {

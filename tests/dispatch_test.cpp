@@ -4,6 +4,7 @@
 #include "framework/wrapped_text_tables.h"
 #include "tests/support.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -184,6 +185,25 @@ TEST_F(DispatchTest, IdentifiersTheClassLacksAreMemberNotFound) {
         ASSERT_TRUE(r.isError()) << id;
         EXPECT_EQ(r.error().code, static_cast<std::int32_t>(0x80020003u)) << id;
     }
+}
+
+TEST_F(DispatchTest, ARowFoundOnceServesTheCallAndARowOfAnotherClassIsRefused) {
+    const DispatchMember* text = dispatcher->member(0x68030001);
+    ASSERT_NE(text, nullptr);
+    ASSERT_OK(text1->setText(u"ABC"));
+    auto r = dispatcher->invoke(*text, InvokeKind::Get);
+    ASSERT_OK(r);
+    EXPECT_EQ(r.value(), Value(u"ABC"));
+    // The probe's table has a Text row too: it is not this control's.
+    const auto rows = Probe::Class.members;
+    const auto foreign = std::find_if(rows.begin(), rows.end(),
+                                      [](const DispatchMember& m) { return m.name == u"Text"; });
+    ASSERT_NE(foreign, rows.end());
+    const Value assigned(u"XYZ");
+    auto refused = dispatcher->invoke(*foreign, InvokeKind::Let, std::span(&assigned, 1));
+    ASSERT_TRUE(refused.isError());
+    EXPECT_EQ(refused.error().code, static_cast<std::int32_t>(0x80020003u));
+    EXPECT_EQ(text1->Text().value(), u"ABC");
 }
 
 TEST_F(DispatchTest, AnAccessKindTheMemberLacksIsMemberNotFoundAndChangesNothing) {

@@ -413,7 +413,7 @@ public:
         case InvokeKind::Get: {
             if (params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
             if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-            InvokeResult r = dispatcher_->invoke(id, kind);
+            InvokeResult r = dispatcher_->invoke(*m, kind);
             if (r.isError()) return failed(r.error(), *params, ei, argErr);
             // The result is the caller's out parameter: written, never cleared first, as what it
             // holds on the way in need not be a variant at all.
@@ -432,7 +432,7 @@ public:
                 return hr;
             }
             if (v.isMissing()) return DISP_E_PARAMNOTOPTIONAL;
-            InvokeResult r = dispatcher_->invoke(id, kind, std::span<const Value>(&v, 1));
+            InvokeResult r = dispatcher_->invoke(*m, kind, std::span<const Value>(&v, 1));
             return r.isError() ? failed(r.error(), *params, ei, argErr) : S_OK;
         }
         case InvokeKind::Call:
