@@ -438,10 +438,10 @@ public:
         case InvokeKind::Call:
             break;
         }
-        return invokeCall(id, *m, *params, ei, argErr);
+        return invokeCall(*m, *params, ei, argErr);
     }
     // A method's arguments: positional ones come last to first, named ones by their identifiers.
-    HRESULT invokeCall(DISPID id, const DispatchMember& m, const DISPPARAMS& params, EXCEPINFO* ei,
+    HRESULT invokeCall(const DispatchMember& m, const DISPPARAMS& params, EXCEPINFO* ei,
                        UINT* argErr) {
         const std::size_t n = m.params.size();
         if (params.cArgs > n) return DISP_E_BADPARAMCOUNT;
@@ -483,7 +483,7 @@ public:
         for (std::size_t i = 0; i < n; ++i)
             if (!m.params[i].optional && !given[i]) return DISP_E_PARAMNOTOPTIONAL;
         InvokeResult r =
-            dispatcher_->invoke(id, InvokeKind::Call, std::span<const Value>(args.data(), n));
+            dispatcher_->invoke(m, InvokeKind::Call, std::span<const Value>(args.data(), n));
         return r.isError() ? failed(r.error(), params, ei, argErr) : S_OK;
     }
     // A refusal becomes its status; a member's own failure the exception Invoke reports.
