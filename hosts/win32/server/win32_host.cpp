@@ -14,6 +14,7 @@ namespace {
 
 constexpr wchar_t kControlClass[] = L"TessivraUserControl";
 constexpr wchar_t kParkingClass[] = L"TessivraParking";
+constexpr wchar_t kFormClass[] = L"TessivraForm";
 constexpr wchar_t kPartProperty[] = L"Tessivra.Part";
 
 HWND g_parking = nullptr;
@@ -23,6 +24,7 @@ constexpr IID kIIDDispatchEx = {
 // Above zero while a focus change is being reported: a focus request then waits for it to end,
 // as the desktop queues it.
 int g_focusMoving = 0;
+InputObserver* g_observer = nullptr;
 
 COLORREF colorOf(Colour c) {
     if (c & SystemColourBit) return GetSysColor(static_cast<int>(c & 0xFF));
@@ -65,6 +67,10 @@ Error gone() {
 
 } // namespace
 
+void setInputObserver(InputObserver* o) {
+    g_observer = o;
+}
+
 // What every constituent window shares: its window, its place in twips and the colours and font
 // it is drawn with.
 class Win32Constituent {
@@ -88,6 +94,26 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     bool valid() const { return hwnd_ && IsWindow(hwnd_); }
+    // Its name on the surface, its kind and its place in the tab order, as designed.
+    void describe(std::u16string_view name, const char* kind, std::int16_t tabIndex) {
+        name_ = std::u16string(name);
+        kind_ = kind;
+        tabIndex_ = tabIndex;
+    }
+    PartView view() const {
+        PartView v;
+        v.name = name_;
+        v.kind = kind_;
+        v.hwnd = hwnd_;
+        v.bounds = bounds_;
+        v.tabIndex = tabIndex_;
+        v.text = windowText(hwnd_);
+        v.enabled = IsWindowEnabled(hwnd_) != FALSE;
+        v.foreColor = fore_;
+        v.backColor = back_;
+        fill(v);
+        return v;
+    }
 
     // Notifications the container window receives for its children.
     virtual void command(WORD /*code*/) {}
@@ -103,6 +129,8 @@ public:
     virtual std::u16string faceText() const { return {}; }
 
 protected:
+    // What only this kind shows.
+    virtual void fill(PartView&) const {}
     // A message to the constituent's own window; return true when handled.
     virtual bool message(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) {
         return false;
@@ -134,11 +162,20 @@ protected:
     Colour back_ = syscolour::WindowBackground;
     Colour fore_ = syscolour::WindowText;
     HBRUSH brush_ = nullptr;
+    std::u16string name_;
+    const char* kind_ = "";
+    std::int16_t tabIndex_ = 0;
 
 private:
     static LRESULT CALLBACK subclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         auto* self = static_cast<Win32Constituent*>(GetPropW(h, kPartProperty));
         if (!self) return DefWindowProcW(h, msg, wp, lp);
+        // A move between two constituents is told once, when the one losing the focus hears of
+        // it; a move from elsewhere when the one gaining it does.
+        if (g_observer && msg == WM_KILLFOCUS) g_observer->focusMoved(reinterpret_cast<HWND>(wp));
+        if (g_observer && msg == WM_SETFOCUS &&
+            (!wp || !GetPropW(reinterpret_cast<HWND>(wp), kPartProperty)))
+            g_observer->focusMoved(h);
         LRESULT result = 0;
         if (self->message(msg, wp, lp, result)) return result;
         return self->callOriginal(msg, wp, lp);
@@ -150,7 +187,10 @@ namespace {
 
 // A handler's failure has nowhere to go once the desktop delivered the event: the control has
 // stopped at the failing call, and the message loop goes on.
-void delivered(const ErrorOr<void>&) {}
+// A form that hosts the controls directly may hear of it.
+void delivered(const ErrorOr<void>& r) {
+    if (r.isError() && g_observer) g_observer->handlerFailed(r.error());
+}
 
 // ---- text box -------------------------------------------------------------------------------
 
@@ -449,6 +489,8 @@ private:
         }
     }
 
+    void fill(PartView& v) const override { v.textBox = const_cast<Win32TextBox*>(this); }
+
     PartAnchor<TextBox> anchor_;
     SinkRef<TextBoxEvents> events_;
     std::int16_t alignment_;
@@ -495,6 +537,8 @@ public:
     }
 
 private:
+    void fill(PartView& v) const override { v.picture = picture_; }
+
     PartAnchor<CommandButton> anchor_;
     SinkRef<CommandButtonEvents> events_;
     PictureRef picture_;
@@ -605,6 +649,11 @@ private:
         SetScrollInfo(hwnd_, SB_CTL, &si, TRUE);
     }
 
+    void fill(PartView& v) const override {
+        v.scrollBar = const_cast<Win32VScrollBar*>(this);
+        v.value = value_;
+    }
+
     PartAnchor<VScrollBar> anchor_;
     SinkRef<VScrollBarEvents> events_;
     std::int16_t min_, max_, value_, small_, large_;
@@ -616,7 +665,8 @@ class Win32Label final : public Label, public Win32Constituent {
 public:
     Win32Label(Win32Container& owner, HWND h, const LabelDesign& d, LabelEvents* e)
         : Win32Constituent(owner, h, d.bounds), anchor_(*this), events_(e), autoSize_(d.autoSize),
-          font_(d.font), mouseIcon_(d.mouseIcon), mousePointer_(d.mousePointer) {
+          alignment_(d.alignment), backStyle_(d.backStyle), font_(d.font), mouseIcon_(d.mouseIcon),
+          mousePointer_(d.mousePointer) {
         setColours(d.backColor, d.foreColor);
         if (!font_) font_ = defaultFont();
         applyFont(font_);
@@ -689,6 +739,13 @@ public:
         return {};
     }
     std::u16string faceText() const override { return windowText(hwnd_); }
+    // A transparent label lets what is behind it show through its background.
+    LRESULT colour(HDC dc) override {
+        if (backStyle_ != 0) return Win32Constituent::colour(dc);
+        SetTextColor(dc, colorOf(fore_));
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    }
 
 protected:
     bool message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
@@ -746,9 +803,16 @@ private:
         move();
     }
 
+    void fill(PartView& v) const override {
+        v.label = const_cast<Win32Label*>(this);
+        v.alignment = alignment_;
+        v.backStyle = backStyle_;
+    }
+
     PartAnchor<Label> anchor_;
     SinkRef<LabelEvents> events_;
     bool autoSize_;
+    std::int16_t alignment_, backStyle_;
     FontRef font_;
     PictureRef mouseIcon_;
     std::int16_t mousePointer_;
@@ -794,6 +858,11 @@ public:
     void timer() override { timer_->fire(); }
 
 private:
+    void fill(PartView& v) const override {
+        v.timer = timer_.get();
+        v.timerId = timer_->id();
+    }
+
     std::unique_ptr<Win32Timer> timer_;
 };
 
@@ -833,6 +902,8 @@ protected:
     }
 
 private:
+    void fill(PartView& v) const override { v.pictureBox = const_cast<Win32PictureBox*>(this); }
+
     PartAnchor<PictureBox> anchor_;
     SinkRef<PictureBoxEvents> events_;
 };
@@ -851,6 +922,11 @@ public:
     ErrorOr<PictureRef> Picture() override { return picture_; }
 
 private:
+    void fill(PartView& v) const override {
+        v.image = const_cast<Win32Image*>(this);
+        v.picture = picture_;
+    }
+
     PartAnchor<Image> anchor_;
     PictureRef picture_;
 };
@@ -876,12 +952,16 @@ void Win32Container::registerClasses(HMODULE module) {
     wc.lpfnWndProc = &parkingProc;
     wc.lpszClassName = kParkingClass;
     RegisterClassExW(&wc);
+    wc.lpfnWndProc = &Win32Form::frameProc;
+    wc.lpszClassName = kFormClass;
+    RegisterClassExW(&wc);
 }
 
 void Win32Container::unregisterClasses(HMODULE module) {
     destroyParkingWindow();
     UnregisterClassW(kControlClass, module);
     UnregisterClassW(kParkingClass, module);
+    UnregisterClassW(kFormClass, module);
 }
 
 HWND parkingWindow(HMODULE module) {
@@ -936,6 +1016,14 @@ bool Win32Container::focusFirst() {
         }
     }
     return false;
+}
+
+std::vector<PartView> Win32Container::parts() const {
+    std::vector<PartView> out;
+    out.reserve(parts_.size());
+    for (const auto& p : parts_)
+        out.push_back(p->view());
+    return out;
 }
 
 void Win32Container::paintInto(HDC dc, const RECT& bounds) {
@@ -1089,6 +1177,7 @@ ErrorOr<PartHandle<TextBox>> Win32Container::addTextBox(const TextBoxDesign& d, 
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32TextBox>(*this, h, d, e);
+    part->describe(d.name, "TextBox", d.tabIndex);
     auto handle = part->handle();
     parts_.push_back(std::move(part));
     return handle;
@@ -1101,6 +1190,7 @@ ErrorOr<PartHandle<CommandButton>> Win32Container::addCommandButton(const Comman
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32CommandButton>(*this, h, d, e);
+    part->describe(d.name, "CommandButton", d.tabIndex);
     auto handle = part->handle();
     parts_.push_back(std::move(part));
     return handle;
@@ -1112,6 +1202,7 @@ ErrorOr<PartHandle<VScrollBar>> Win32Container::addVScrollBar(const VScrollBarDe
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32VScrollBar>(*this, h, d, e);
+    part->describe(d.name, "VScrollBar", d.tabIndex);
     auto handle = part->handle();
     parts_.push_back(std::move(part));
     return handle;
@@ -1126,6 +1217,7 @@ ErrorOr<PartHandle<Label>> Win32Container::addLabel(const LabelDesign& d, LabelE
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32Label>(*this, h, d, e);
+    part->describe(d.name, "Label", d.tabIndex);
     auto handle = part->handle();
     parts_.push_back(std::move(part));
     return handle;
@@ -1139,7 +1231,9 @@ ErrorOr<PartHandle<Timer>> Win32Container::addTimer(const TimerDesign& d, TimerE
     if (!h) return cannotCreate();
     auto timer = std::make_unique<Win32Timer>(hwnd_, nextTimer_++, d, e);
     auto handle = timer->handle();
-    parts_.push_back(std::make_unique<TimerPart>(*this, h, std::move(timer)));
+    auto part = std::make_unique<TimerPart>(*this, h, std::move(timer));
+    part->describe(d.name, "Timer", 0);
+    parts_.push_back(std::move(part));
     return handle;
 }
 
@@ -1149,6 +1243,7 @@ ErrorOr<PartHandle<PictureBox>> Win32Container::addPictureBox(const PictureBoxDe
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32PictureBox>(*this, h, d, e);
+    part->describe(d.name, "PictureBox", d.tabIndex);
     auto handle = part->handle();
     parts_.push_back(std::move(part));
     return handle;
@@ -1161,6 +1256,7 @@ ErrorOr<PartHandle<Image>> Win32Container::addImage(const ImageDesign& d) {
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32Image>(*this, h, d);
+    part->describe(d.name, "Image", 0);
     auto handle = part->handle();
     parts_.push_back(std::move(part));
     return handle;
@@ -1217,6 +1313,81 @@ LRESULT Win32Container::handle(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+// ---- top-level windows ----------------------------------------------------------------------
+
+Win32Form::Win32Form(HMODULE module, std::u16string name) : name_(std::move(name)) {
+    frame_ =
+        CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"",
+                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 320, 320, nullptr, nullptr, module, nullptr);
+    SetWindowLongPtrW(frame_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    surface_ = std::make_unique<Win32Container>(static_cast<SurfaceOwner&>(*this), module);
+    surface_->reparent(frame_);
+    RECT client{};
+    GetClientRect(frame_, &client);
+    surface_->place(client);
+}
+
+Win32Form::~Win32Form() {
+    surface_.reset();
+    if (frame_ && IsWindow(frame_)) {
+        SetWindowLongPtrW(frame_, GWLP_USERDATA, 0);
+        DestroyWindow(frame_);
+    }
+}
+
+std::u16string Win32Form::caption() const {
+    return windowText(frame_);
+}
+
+ErrorOr<void> Win32Form::setCaption(std::u16string_view v) {
+    std::wstring w = toWide(v);
+    if (!SetWindowTextW(frame_, w.c_str())) return gone();
+    return {};
+}
+
+ErrorOr<void> Win32Form::setIcon(PictureRef p) {
+    const auto* w = dynamic_cast<const Win32Picture*>(p.get());
+    if (p && (!w || w->type != picturetype::Icon)) return Error::invalidPropertyValue();
+    icon_ = std::move(p);
+    SendMessageW(frame_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w ? w->handle() : nullptr));
+    return {};
+}
+
+ErrorOr<void> Win32Form::Show() {
+    if (!IsWindow(frame_)) return gone();
+    const bool was = visible();
+    ShowWindow(frame_, SW_SHOW);
+    if (!was) shown(true);
+    return {};
+}
+
+ErrorOr<void> Win32Form::Hide() {
+    if (!IsWindow(frame_)) return gone();
+    const bool was = visible();
+    ShowWindow(frame_, SW_HIDE);
+    if (was) shown(false);
+    return {};
+}
+
+void Win32Form::shown(bool on) {
+    if (onShown) onShown(on);
+}
+
+LRESULT CALLBACK Win32Form::frameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (self && msg == WM_CLOSE) {
+        // The window stays loaded: closing it hides it.
+        delivered(self->Hide());
+        return 0;
+    }
+    if (self && self->surface_ && msg == WM_SIZE) {
+        RECT client{0, 0, LOWORD(lp), HIWORD(lp)};
+        self->surface_->place(client);
+    }
+    return DefWindowProcW(h, msg, wp, lp);
 }
 
 // ---- runtime and shell ----------------------------------------------------------------------
