@@ -68,13 +68,35 @@ void patchShellExecute() {
     }
 }
 
+// The form's window keeps its focus while another window is active (a message box) and gives it
+// back when it is active again, as a dialog does; the desktop's default would leave the focus on
+// the form itself.
+LRESULT CALLBACK formProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    static HWND saved = nullptr;
+    if (msg == WM_ACTIVATE) {
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND f = GetFocus();
+            saved = f && IsChild(h, f) ? f : nullptr;
+        } else if (saved && IsWindow(saved) && IsChild(h, saved) && IsWindowEnabled(saved)) {
+            ::SetFocus(saved);
+            return 0;
+        }
+    }
+    if (msg == WM_SETFOCUS && saved && IsWindow(saved) && IsChild(h, saved) &&
+        IsWindowEnabled(saved)) {
+        ::SetFocus(saved);
+        return 0;
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
 void startDesktop() {
     static const bool started = [] {
         if (FAILED(OleInitialize(nullptr))) throw std::runtime_error("OleInitialize failed");
         Win32Container::registerClasses(thisModule());
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &DefWindowProcW;
+        wc.lpfnWndProc = &formProc;
         wc.hInstance = thisModule();
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kFormClass;
@@ -220,6 +242,8 @@ public:
         return control ? control->UserControl_Resize() : ErrorOr<void>();
     }
     void activatedByUser() override {}
+    ErrorOr<void> popupMenu(const Value& menu, const Value& flags, const Value& x, const Value& y,
+                            const Value& defaultMenu) override;
 
     Win32Driver& driver;
     std::u16string name;
@@ -270,6 +294,7 @@ public:
             return Error{errc::InvalidProcedureCall,
                          u"A control named " + std::u16string(name) + u" is already on the form"};
         auto p = std::make_unique<Placed>(*this, std::u16string(name), *text_);
+        p->container->setCodePage(text_->settings().codePage);
         p->container->reparent(form_);
         RECT r{0, nextTop_, toPixels(m.designWidth), nextTop_ + toPixels(m.designHeight)};
         MoveWindow(p->container->window(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
@@ -343,6 +368,7 @@ public:
     ErrorOr<Form*> openWindow(std::u16string_view name) override {
         if (!open()) return formClosedError();
         auto w = std::make_unique<Win32Form>(thisModule(), std::u16string(name));
+        w->surface().setCodePage(text_->settings().codePage);
         w->onShown = [this, n = toUtf8(name)](bool shown) {
             lines_.push_back("window " + n + (shown ? " shown" : " hidden"));
         };
@@ -826,6 +852,9 @@ private:
                 const bool enabled = v.timer->Enabled().value() != 0;
                 auto& t = timers_[{c.window(), v.timerId}];
                 if (t.interval == 0 && interval > 0) {
+                    // The test's clock stands in for the desktop's: the host's own timer stops,
+                    // and its messages come at the virtual moments.
+                    KillTimer(c.window(), v.timerId);
                     t.interval = interval;
                     t.nextDue = clockMs_ + interval;
                     t.order = nextOrder_++;
@@ -942,6 +971,12 @@ ErrorOr<void> Placed::raiseEvent(DispId id, EventArgs args) {
     driver.lineList().push_back(eventLine(name, control.get(), id, args));
     if (!control) return {};
     return tessivra::raiseEvent(control->controlClass(), sink, id, args);
+}
+
+ErrorOr<void> Placed::popupMenu(const Value& menu, const Value& flags, const Value& x,
+                                const Value& y, const Value& defaultMenu) {
+    driver.popupShown(name, menu, flags, x, y, defaultMenu);
+    return {};
 }
 
 ErrorOr<FontRef> Placed::ambientFont() {

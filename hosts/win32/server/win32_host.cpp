@@ -25,6 +25,14 @@ constexpr IID kIIDDispatchEx = {
 // as the desktop queues it.
 int g_focusMoving = 0;
 InputObserver* g_observer = nullptr;
+// The constituent that holds the focus as the form sees it. The focus leaving for another
+// top-level window (a message box, another program) and coming back is no move between the
+// form's controls: it stays here meanwhile, and no focus events are raised for it.
+HWND g_formFocus = nullptr;
+
+bool inAnotherWindow(HWND other, HWND self) {
+    return !other || GetAncestor(other, GA_ROOT) != GetAncestor(self, GA_ROOT);
+}
 
 COLORREF colorOf(Colour c) {
     if (c & SystemColourBit) return GetSysColor(static_cast<int>(c & 0xFF));
@@ -37,6 +45,20 @@ std::int16_t shiftState() {
     if (GetKeyState(VK_CONTROL) < 0) s |= 2;
     if (GetKeyState(VK_MENU) < 0) s |= 4;
     return s;
+}
+
+// The button a press or release message is about.
+std::int16_t buttonOf(UINT msg) {
+    switch (msg) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return 2;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        return 4;
+    default:
+        return 1;
+    }
 }
 
 std::int16_t buttonsOf(WPARAM wp) {
@@ -172,10 +194,18 @@ private:
         if (!self) return DefWindowProcW(h, msg, wp, lp);
         // A move between two constituents is told once, when the one losing the focus hears of
         // it; a move from elsewhere when the one gaining it does.
-        if (g_observer && msg == WM_KILLFOCUS) g_observer->focusMoved(reinterpret_cast<HWND>(wp));
-        if (g_observer && msg == WM_SETFOCUS &&
-            (!wp || !GetPropW(reinterpret_cast<HWND>(wp), kPartProperty)))
-            g_observer->focusMoved(h);
+        if (msg == WM_KILLFOCUS) {
+            auto to = reinterpret_cast<HWND>(wp);
+            if (inAnotherWindow(to, h)) return self->callOriginal(msg, wp, lp);
+            g_formFocus = to && GetPropW(to, kPartProperty) ? to : nullptr;
+            if (g_observer) g_observer->focusMoved(to);
+        } else if (msg == WM_SETFOCUS) {
+            auto from = reinterpret_cast<HWND>(wp);
+            const bool away = inAnotherWindow(from, h);
+            if (away && g_formFocus == h) return self->callOriginal(msg, wp, lp);
+            if (g_observer && (away || !GetPropW(from, kPartProperty))) g_observer->focusMoved(h);
+            g_formFocus = h;
+        }
         LRESULT result = 0;
         if (self->message(msg, wp, lp, result)) return result;
         return self->callOriginal(msg, wp, lp);
@@ -187,9 +217,11 @@ namespace {
 
 // A handler's failure has nowhere to go once the desktop delivered the event: the control has
 // stopped at the failing call, and the message loop goes on.
-// A form that hosts the controls directly may hear of it.
-void delivered(const ErrorOr<void>& r) {
+// A form that hosts the controls directly may hear of it. True when the handler succeeded, so
+// that the events one message raises stop at the first that fails.
+bool delivered(const ErrorOr<void>& r) {
     if (r.isError() && g_observer) g_observer->handlerFailed(r.error());
+    return !r.isError();
 }
 
 // ---- text box -------------------------------------------------------------------------------
@@ -236,6 +268,12 @@ public:
     }
     ErrorOr<VBool> Enabled() override { return toVBool(IsWindowEnabled(hwnd_)); }
     ErrorOr<void> setEnabled(VBool v) override {
+        // A box disabled while it has the focus hands it on to the next tab stop first, as a
+        // form does; the desktop would leave the focus nowhere.
+        if (v == 0 && GetFocus() == hwnd_) {
+            HWND next = GetNextDlgTabItem(GetAncestor(hwnd_, GA_ROOT), hwnd_, FALSE);
+            if (next && next != hwnd_) ::SetFocus(next);
+        }
         EnableWindow(hwnd_, v != 0);
         return {};
     }
@@ -410,6 +448,7 @@ protected:
             return true;
         case WM_LBUTTONDBLCLK:
             result = callOriginal(msg, wp, lp);
+            doubleClicked_ = true;
             if (events_) delivered(events_->DblClick());
             return true;
         default:
@@ -424,8 +463,8 @@ private:
         if (!events_) return callOriginal(WM_CHAR, ch, lp);
         char byte = 0;
         BOOL lossy = FALSE;
-        int n =
-            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &ch, 1, &byte, 1, nullptr, &lossy);
+        const UINT cp = owner_.codePage();
+        int n = WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, &ch, 1, &byte, 1, nullptr, &lossy);
         auto keyAscii = static_cast<std::int16_t>(
             n == 1 && !lossy ? static_cast<unsigned char>(byte) : static_cast<unsigned>(ch));
         const bool mapped = n == 1 && !lossy;
@@ -434,7 +473,7 @@ private:
         wchar_t out = static_cast<wchar_t>(keyAscii);
         if (mapped || keyAscii < 256) {
             char b = static_cast<char>(keyAscii & 0xFF);
-            if (MultiByteToWideChar(CP_ACP, 0, &b, 1, &out, 1) != 1) return 0;
+            if (MultiByteToWideChar(cp, 0, &b, 1, &out, 1) != 1) return 0;
         }
         if (out >= 0x20 && maxLength_ > 0) {
             const std::int32_t len = GetWindowTextLengthW(hwnd_);
@@ -483,9 +522,13 @@ private:
         case WM_MOUSEMOVE:
             delivered(events_->MouseMove(button, shift, x, y));
             break;
-        default:
-            delivered(events_->MouseUp(button, shift, x, y));
-            if (msg == WM_LBUTTONUP) delivered(events_->Click());
+        default: {
+            // The release that ends a double click is no click of its own.
+            const bool click = msg == WM_LBUTTONUP && !doubleClicked_;
+            if (msg == WM_LBUTTONUP) doubleClicked_ = false;
+            if (delivered(events_->MouseUp(button, shift, x, y)) && click)
+                delivered(events_->Click());
+        }
         }
     }
 
@@ -496,6 +539,7 @@ private:
     std::int16_t alignment_;
     std::int16_t borderStyle_ = 1;
     std::int32_t maxLength_;
+    bool doubleClicked_ = false;
     FontRef font_;
     PictureRef mouseIcon_;
     std::int16_t mousePointer_ = 0;
@@ -763,9 +807,11 @@ protected:
         if (!events_) return false;
         float x = xTwips(lp), y = yTwips(lp);
         std::int16_t shift = shiftState();
-        std::int16_t button = 1;
+        std::int16_t button = buttonOf(msg);
         switch (msg) {
         case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
             delivered(events_->MouseDown(button, shift, x, y));
             break;
         case WM_MOUSEMOVE:
@@ -773,10 +819,17 @@ protected:
             delivered(events_->MouseMove(button, shift, x, y));
             break;
         case WM_LBUTTONUP:
-            delivered(events_->MouseUp(button, shift, x, y));
-            delivered(events_->Click());
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            // The release that ends a double click is no click of its own.
+            const bool click = msg == WM_LBUTTONUP && !doubleClicked_;
+            doubleClicked_ = false;
+            if (delivered(events_->MouseUp(button, shift, x, y)) && click)
+                delivered(events_->Click());
             break;
+        }
         case WM_LBUTTONDBLCLK:
+            doubleClicked_ = true;
             delivered(events_->DblClick());
             break;
         default:
@@ -813,6 +866,7 @@ private:
     SinkRef<LabelEvents> events_;
     bool autoSize_;
     std::int16_t alignment_, backStyle_;
+    bool doubleClicked_ = false;
     FontRef font_;
     PictureRef mouseIcon_;
     std::int16_t mousePointer_;
@@ -1095,7 +1149,7 @@ ErrorOr<void> Win32Container::PopupMenu(const Value& menu, const Value& flags, c
                                         const Value& y, const Value& defaultMenu) {
     if (!menu.isObject()) return Error::typeMismatch();
     auto* d = dynamic_cast<DispatchObject*>(menu.anyObject().get());
-    if (!d || !d->dispatch()) return Error::objectRequired();
+    if (!d || !d->dispatch()) return owner_.popupMenu(menu, flags, x, y, defaultMenu);
     wchar_t popup[] = L"Popup";
     ComPtr<IDispatchEx> ex;
     LPOLESTR name = popup;

@@ -29,6 +29,12 @@ public:
     virtual ErrorOr<void> resized() = 0;
     // The container should make this control's window the active one (a click, the focus).
     virtual void activatedByUser() = 0;
+    // Shows a menu that is not an automation object (the form's own); none can be by default.
+    virtual ErrorOr<void> popupMenu(const Value& /*menu*/, const Value& /*flags*/,
+                                    const Value& /*x*/, const Value& /*y*/,
+                                    const Value& /*defaultMenu*/) {
+        return Error::objectRequired();
+    }
 };
 
 inline constexpr double TwipsPerPixel = 15.0; // at 96 dots to the inch
@@ -97,6 +103,10 @@ public:
     bool focusFirst();
     // Every constituent, in the order they were added.
     std::vector<PartView> parts() const;
+    // The code page typed characters are converted with for KeyPress: the runtime's, which is
+    // the system's ANSI code page unless the runtime was set up with another.
+    void setCodePage(UINT codePage) { codePage_ = codePage; }
+    UINT codePage() const { return codePage_; }
 
     ErrorOr<PartHandle<TextBox>> addTextBox(const TextBoxDesign&, TextBoxEvents*) override;
     ErrorOr<PartHandle<CommandButton>> addCommandButton(const CommandButtonDesign&,
@@ -147,6 +157,7 @@ private:
     // Each window by its constituent's name, for a label placed inside a picture box.
     std::vector<std::pair<std::u16string, HWND>> names_;
     UINT_PTR nextTimer_ = 1;
+    UINT codePage_ = CP_ACP;
 };
 
 // The runtime services that are the host's own on the desktop, with the text services handed in.
