@@ -20,6 +20,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -277,6 +279,9 @@ public:
         pump();
     }
     ~Win32Driver() override {
+        if (std::getenv("TESSIVRA_DEBUG_LINES"))
+            for (const auto& l : lines_)
+                std::fprintf(stderr, "| %s\n", l.c_str());
         close();
         if (g_driver == this) {
             g_driver = nullptr;
@@ -297,7 +302,10 @@ public:
         p->container->setCodePage(text_->settings().codePage);
         p->container->reparent(form_);
         RECT r{0, nextTop_, toPixels(m.designWidth), nextTop_ + toPixels(m.designHeight)};
-        MoveWindow(p->container->window(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        // The form's tab order is the order its controls were added in: each new one goes
+        // last among the form's windows.
+        SetWindowPos(p->container->window(), HWND_BOTTOM, r.left, r.top, r.right - r.left,
+                     r.bottom - r.top, SWP_NOACTIVATE);
         nextTop_ = r.bottom + 8;
         Placed& site = *p;
         placed_.push_back(std::move(p));

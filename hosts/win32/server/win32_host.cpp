@@ -371,12 +371,14 @@ public:
     }
     ErrorOr<Twips> Width() override { return bounds_.width; }
     ErrorOr<void> setWidth(Twips v) override {
+        if (v < 0) return Error::invalidPropertyValue();
         bounds_.width = v;
         move();
         return {};
     }
     ErrorOr<Twips> Height() override { return bounds_.height; }
     ErrorOr<void> setHeight(Twips v) override {
+        if (v < 0) return Error::invalidPropertyValue();
         bounds_.height = v;
         move();
         return {};
@@ -577,7 +579,31 @@ public:
         return {};
     }
     void command(WORD code) override {
-        if (code == BN_CLICKED && events_) delivered(events_->Click());
+        if (code == BN_CLICKED && events_ && !pressBroken_) delivered(events_->Click());
+    }
+
+protected:
+    // A press that loses the focus before its release (a handler elsewhere took the focus back
+    // meanwhile) is broken: its release clicks nothing.
+    bool message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        switch (msg) {
+        case WM_LBUTTONDOWN:
+            pressing_ = true;
+            pressBroken_ = false;
+            result = callOriginal(msg, wp, lp);
+            if (GetFocus() != hwnd_) pressBroken_ = true;
+            return true;
+        case WM_KILLFOCUS:
+            if (pressing_) pressBroken_ = true;
+            return false;
+        case WM_LBUTTONUP:
+            result = callOriginal(msg, wp, lp);
+            pressing_ = false;
+            pressBroken_ = false;
+            return true;
+        default:
+            return false;
+        }
     }
 
 private:
@@ -586,6 +612,7 @@ private:
     PartAnchor<CommandButton> anchor_;
     SinkRef<CommandButtonEvents> events_;
     PictureRef picture_;
+    bool pressing_ = false, pressBroken_ = false;
 };
 
 // ---- vertical scroll bar --------------------------------------------------------------------
@@ -622,6 +649,7 @@ public:
         return {};
     }
     ErrorOr<void> setHeight(Twips v) override {
+        if (v < 0) return Error::invalidPropertyValue();
         bounds_.height = v;
         move();
         return {};
@@ -727,12 +755,14 @@ public:
     }
     ErrorOr<Twips> Width() override { return bounds_.width; }
     ErrorOr<void> setWidth(Twips v) override {
+        if (v < 0) return Error::invalidPropertyValue();
         bounds_.width = v;
         move();
         return {};
     }
     ErrorOr<Twips> Height() override { return bounds_.height; }
     ErrorOr<void> setHeight(Twips v) override {
+        if (v < 0) return Error::invalidPropertyValue();
         bounds_.height = v;
         move();
         return {};
