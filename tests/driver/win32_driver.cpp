@@ -20,8 +20,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -279,9 +277,6 @@ public:
         pump();
     }
     ~Win32Driver() override {
-        if (std::getenv("TESSIVRA_DEBUG_LINES"))
-            for (const auto& l : lines_)
-                std::fprintf(stderr, "| %s\n", l.c_str());
         close();
         if (g_driver == this) {
             g_driver = nullptr;

@@ -266,13 +266,16 @@ public:
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
         return {};
     }
-    ErrorOr<VBool> Enabled() override { return toVBool(IsWindowEnabled(hwnd_)); }
+    ErrorOr<VBool> Enabled() override { return toVBool(IsWindowEnabled(hwnd_) && !disabling_); }
     ErrorOr<void> setEnabled(VBool v) override {
-        // A box disabled while it has the focus hands it on to the next tab stop first, as a
-        // form does; the desktop would leave the focus nowhere.
+        // A box disabled while it has the focus hands it on to the next tab stop, as a form
+        // does (the desktop would leave the focus nowhere). It counts as disabled already while
+        // the focus moves, so that its handlers cannot take the focus back.
         if (v == 0 && GetFocus() == hwnd_) {
             HWND next = GetNextDlgTabItem(GetAncestor(hwnd_, GA_ROOT), hwnd_, FALSE);
+            disabling_ = true;
             if (next && next != hwnd_) ::SetFocus(next);
+            disabling_ = false;
         }
         EnableWindow(hwnd_, v != 0);
         return {};
@@ -385,7 +388,8 @@ public:
     }
     ErrorOr<void> SetFocus() override {
         if (!valid()) return gone();
-        if (!IsWindowEnabled(hwnd_) || !IsWindowVisible(hwnd_)) return Error::cannotTakeFocus();
+        if (!IsWindowEnabled(hwnd_) || disabling_ || !IsWindowVisible(hwnd_))
+            return Error::cannotTakeFocus();
         if (g_focusMoving > 0) {
             PostMessageW(owner_.window(), Win32Container::MsgFocus, 0,
                          reinterpret_cast<LPARAM>(hwnd_));
@@ -542,6 +546,7 @@ private:
     std::int16_t borderStyle_ = 1;
     std::int32_t maxLength_;
     bool doubleClicked_ = false;
+    bool disabling_ = false;
     FontRef font_;
     PictureRef mouseIcon_;
     std::int16_t mousePointer_ = 0;
