@@ -200,10 +200,12 @@ private:
             g_formFocus = to && GetPropW(to, kPartProperty) ? to : nullptr;
             if (g_observer) g_observer->focusMoved(to);
         } else if (msg == WM_SETFOCUS) {
+            // Back from another window (or from the form's own window, which a desktop gives
+            // the focus first on reactivating it) to where the form's focus stayed: no move.
             auto from = reinterpret_cast<HWND>(wp);
-            const bool away = inAnotherWindow(from, h);
-            if (away && g_formFocus == h) return self->callOriginal(msg, wp, lp);
-            if (g_observer && (away || !GetPropW(from, kPartProperty))) g_observer->focusMoved(h);
+            const bool fromPart = !inAnotherWindow(from, h) && GetPropW(from, kPartProperty);
+            if (!fromPart && g_formFocus == h) return self->callOriginal(msg, wp, lp);
+            if (g_observer && !fromPart) g_observer->focusMoved(h);
             g_formFocus = h;
         }
         LRESULT result = 0;
