@@ -35,7 +35,7 @@ protected:
         if (HasFatalFailure()) return;
         form.clearLines();
     }
-    long tabsSent() const {
+    std::ptrdiff_t tabsSent() const {
         return std::count(form.lines().begin(), form.lines().end(), "sendkeys \"{tab}\"");
     }
 };
