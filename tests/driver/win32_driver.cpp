@@ -39,8 +39,28 @@ HMODULE thisModule() {
 }
 
 class Win32Driver;
-// The driver whose form is up; the shell's stand-in and the message box's closer report to it.
+// The drivers alive, the latest last. Input, a message box and the shell's stand-in report to
+// the driver whose input is running (else the latest); a focus move to the driver whose form
+// holds the window (else the one whose form held the focus last).
+std::vector<Win32Driver*> g_drivers;
 Win32Driver* g_driver = nullptr;
+Win32Driver* g_focusOwner = nullptr;
+Win32Driver* g_boxOwner = nullptr;
+
+InputObserver& router();
+
+// Makes a driver the current one while its input runs.
+class Current {
+public:
+    Current(Win32Driver*& slot, Win32Driver* d) : slot_(slot), saved_(slot) { slot_ = d; }
+    ~Current() { slot_ = saved_; }
+    Current(const Current&) = delete;
+    Current& operator=(const Current&) = delete;
+
+private:
+    Win32Driver*& slot_;
+    Win32Driver* saved_;
+};
 
 HINSTANCE WINAPI recordShellExecuteA(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
 
@@ -257,7 +277,7 @@ public:
     std::vector<std::u16string> notices;
 };
 
-class Win32Driver final : public HostDriver, public InputObserver {
+class Win32Driver final : public HostDriver {
 public:
     explicit Win32Driver(const HostOptions& o) : options_(o) {
         startDesktop();
@@ -272,16 +292,18 @@ public:
         SetForegroundWindow(form_);
         SetActiveWindow(form_);
         ambient_ = newFont({u"MS Sans Serif", 8.25f}).value();
+        g_drivers.push_back(this);
         g_driver = this;
-        setInputObserver(this);
+        setInputObserver(&router());
         pump();
     }
     ~Win32Driver() override {
         close();
-        if (g_driver == this) {
-            g_driver = nullptr;
-            setInputObserver(nullptr);
-        }
+        std::erase(g_drivers, this);
+        Win32Driver* latest = g_drivers.empty() ? nullptr : g_drivers.back();
+        if (g_driver == this) g_driver = latest;
+        if (g_focusOwner == this) g_focusOwner = nullptr;
+        if (g_drivers.empty()) setInputObserver(nullptr);
     }
 
     std::string hostName() const override { return "win32"; }
@@ -304,11 +326,12 @@ public:
         nextTop_ = r.bottom + 8;
         Placed& site = *p;
         placed_.push_back(std::move(p));
+        Current current(g_driver, this);
+        // The design size is the surface's before the control is made (no control hears this);
+        // its first resize comes with its placement.
+        (void)site.container->setWidth(m.designWidth);
+        (void)site.container->setHeight(m.designHeight);
         ++depth_;
-        // The design size is the surface's before the control is made; its first resize comes
-        // with its placement.
-        TRY(site.container->setWidth(m.designWidth));
-        TRY(site.container->setHeight(m.designHeight));
         auto made = m.create(Site{*site.container, site.runtime, site.shell, site.objects});
         if (made.isError()) {
             --depth_;
@@ -675,9 +698,17 @@ public:
 
     // ---- what the host reports -------------------------------------------------------------
 
-    void focusMoved(HWND to) override { lines_.push_back("focus " + nameOf(to)); }
-    void handlerFailed(const Error& e) override {
+    void focusMoved(HWND to) { lines_.push_back("focus " + nameOf(to)); }
+    void handlerFailed(const Error& e) {
         if (!failure_) failure_ = e;
+    }
+    // Whether the window is one of this form's or of its windows'.
+    bool owns(HWND h) const {
+        if (!h || !form_) return false;
+        if (IsChild(form_, h)) return true;
+        for (const auto& w : windows_)
+            if (IsChild(w->window(), h)) return true;
+        return false;
     }
 
     void popupShown(std::u16string_view control, const Value& menu, const Value& flags,
@@ -708,6 +739,7 @@ public:
         boxes_.push_back({std::u16string(prompt), style, std::u16string(title)});
         pendingBox_ = boxes_.back();
         // The test's turn comes once the box is up, from the box's own message loop.
+        Current owner(g_boxOwner, this);
         const UINT_PTR timer = SetTimer(nullptr, 0, 10, &Win32Driver::answerBox);
         ++depth_;
         auto answer = inner.MsgBox(prompt, style, title);
@@ -879,11 +911,11 @@ private:
         return FALSE;
     }
     static void CALLBACK answerBox(HWND, UINT, UINT_PTR, DWORD) {
-        if (!g_driver || !g_driver->pendingBox_) return;
+        if (!g_boxOwner || !g_boxOwner->pendingBox_) return;
         HWND box = nullptr;
         EnumThreadWindows(GetCurrentThreadId(), &findBox, reinterpret_cast<LPARAM>(&box));
         if (!box) return;
-        Win32Driver& d = *g_driver;
+        Win32Driver& d = *g_boxOwner;
         const MessageBoxShown shown = *d.pendingBox_;
         d.pendingBox_.reset();
         if (d.whileShown_) d.whileShown_(shown);
@@ -895,6 +927,7 @@ private:
 
     template <typename F> ErrorOr<void> run(F f) {
         if (!open()) return formClosedError();
+        Current current(g_driver, this);
         ++depth_;
         ErrorOr<void> r = f();
         if (open()) pump();
@@ -950,6 +983,29 @@ private:
     std::vector<PopupRequest> popups_;
     std::int32_t shellResult_ = 42;
 };
+
+// Hands what the host reports to the driver it concerns.
+class Router final : public InputObserver {
+public:
+    void focusMoved(HWND to) override {
+        Win32Driver* owner = nullptr;
+        for (Win32Driver* d : g_drivers)
+            if (d->owns(to)) owner = d;
+        if (owner)
+            g_focusOwner = owner;
+        else
+            owner = g_focusOwner ? g_focusOwner : g_driver;
+        if (owner) owner->focusMoved(to);
+    }
+    void handlerFailed(const Error& e) override {
+        if (g_driver) g_driver->handlerFailed(e);
+    }
+};
+
+InputObserver& router() {
+    static Router r;
+    return r;
+}
 
 HINSTANCE WINAPI recordShellExecuteA(HWND hwnd, LPCSTR op, LPCSTR file, LPCSTR params, LPCSTR dir,
                                      INT show) {
