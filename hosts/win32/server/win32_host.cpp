@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <utility>
+#include <vector>
 
 namespace tessivra::win32 {
 
@@ -25,10 +27,19 @@ constexpr IID kIIDDispatchEx = {
 // as the desktop queues it.
 int g_focusMoving = 0;
 InputObserver* g_observer = nullptr;
-// The constituent that holds the focus as the form sees it. The focus leaving for another
-// top-level window (a message box, another program) and coming back is no move between the
-// form's controls: it stays here meanwhile, and no focus events are raised for it.
-HWND g_formFocus = nullptr;
+// The constituent that holds the focus as each form (top-level window) sees it. The focus
+// leaving for another top-level window (a message box, another program) and coming back is no
+// move between the form's controls: it stays there meanwhile, and no focus events are raised.
+std::vector<std::pair<HWND, HWND>> g_formFocus;
+
+HWND& formFocus(HWND part) {
+    HWND root = GetAncestor(part, GA_ROOT);
+    for (auto& [form, focus] : g_formFocus)
+        if (form == root) return focus;
+    // Forms that have gone are dropped as new ones come.
+    std::erase_if(g_formFocus, [](const auto& f) { return !IsWindow(f.first); });
+    return g_formFocus.emplace_back(root, nullptr).second;
+}
 
 bool inAnotherWindow(HWND other, HWND self) {
     return !other || GetAncestor(other, GA_ROOT) != GetAncestor(self, GA_ROOT);
@@ -105,6 +116,8 @@ public:
     }
     virtual ~Win32Constituent() {
         if (brush_) DeleteObject(brush_);
+        for (auto& [form, focus] : g_formFocus)
+            if (focus == hwnd_) focus = nullptr;
         if (hwnd_ && IsWindow(hwnd_)) {
             SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
             RemovePropW(hwnd_, kPartProperty);
@@ -197,16 +210,17 @@ private:
         if (msg == WM_KILLFOCUS) {
             auto to = reinterpret_cast<HWND>(wp);
             if (inAnotherWindow(to, h)) return self->callOriginal(msg, wp, lp);
-            g_formFocus = to && GetPropW(to, kPartProperty) ? to : nullptr;
+            formFocus(h) = to && GetPropW(to, kPartProperty) ? to : nullptr;
             if (g_observer) g_observer->focusMoved(to);
         } else if (msg == WM_SETFOCUS) {
             // Back from another window (or from the form's own window, which a desktop gives
             // the focus first on reactivating it) to where the form's focus stayed: no move.
             auto from = reinterpret_cast<HWND>(wp);
             const bool fromPart = !inAnotherWindow(from, h) && GetPropW(from, kPartProperty);
-            if (!fromPart && g_formFocus == h) return self->callOriginal(msg, wp, lp);
+            HWND& held = formFocus(h);
+            if (!fromPart && held == h) return self->callOriginal(msg, wp, lp);
+            held = h;
             if (g_observer && !fromPart) g_observer->focusMoved(h);
-            g_formFocus = h;
         }
         LRESULT result = 0;
         if (self->message(msg, wp, lp, result)) return result;

@@ -215,6 +215,33 @@ TEST_F(SurfaceTest, TheFocusGoingToAnotherWindowAndBackIsNoMoveBetweenConstituen
     EXPECT_EQ(heard.lines, (std::vector<std::string>{"focus 2", "a LostFocus", "b GotFocus"}));
 }
 
+TEST_F(SurfaceTest, EachFormKeepsItsOwnFocusWhileTheOtherIsActive) {
+    BoxEvents aEvents(heard, "a"), otherEvents(heard, "o");
+    addBox(u"a", 0, &aEvents);
+    HWND a = windowOf(u"a");
+    // A second form, as the about window is, with a box of its own.
+    HWND frame2 =
+        CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                        0, 0, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    Win32Container other(owner_, GetModuleHandleW(nullptr));
+    other.reparent(frame2);
+    ASSERT_FALSE(
+        other.addTextBox({.name = u"o", .bounds = {0, 0, 900, 300}}, &otherEvents).isError());
+    HWND o = other.parts().front().hwnd;
+    SetFocus(a);
+    SetFocus(o);
+    pump();
+    EXPECT_EQ(heard.lines,
+              (std::vector<std::string>{"focus 0", "a GotFocus", "focus 0", "o GotFocus"}));
+    // Back in the first form, a still holds its focus: nothing moved there.
+    heard.lines.clear();
+    SetFocus(a);
+    SetFocus(o);
+    pump();
+    EXPECT_TRUE(heard.lines.empty());
+    DestroyWindow(frame2);
+}
+
 TEST_F(SurfaceTest, ADisabledFocusedBoxHandsTheFocusOnAndCannotTakeItBackMeanwhile) {
     BoxEvents aEvents(heard, "a"), bEvents(heard, "b");
     TextBox& a = addBox(u"a", 0, &aEvents);
