@@ -93,6 +93,20 @@ private:
     Heard& h_;
 };
 
+// A form's frame: activating it leaves the focus to whoever sets it, as a form that gives the
+// focus back to its active control does, rather than taking it itself as the desktop's default.
+LRESULT CALLBACK frameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_ACTIVATE) return 0;
+    return DefWindowProcW(h, msg, wp, lp);
+}
+constexpr wchar_t kFrameClass[] = L"TessivraTestFrame";
+
+HWND newFrame(const wchar_t* title) {
+    return CreateWindowExW(WS_EX_CONTROLPARENT, kFrameClass, title,
+                           WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
 void pump() {
     MSG m;
     while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
@@ -106,12 +120,16 @@ protected:
         static const bool started = [] {
             (void)OleInitialize(nullptr);
             Win32Container::registerClasses(GetModuleHandleW(nullptr));
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof wc;
+            wc.lpfnWndProc = &frameProc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = kFrameClass;
+            RegisterClassExW(&wc);
             return true;
         }();
         (void)started;
-        frame_ = CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"Form",
-                                 WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 400, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+        frame_ = newFrame(L"Form");
         surface = std::make_unique<Win32Container>(owner_, GetModuleHandleW(nullptr));
         surface->reparent(frame_);
         surface->place(RECT{0, 0, 500, 300});
@@ -207,7 +225,7 @@ TEST_F(SurfaceTest, TheFocusGoingToAnotherWindowAndBackIsNoMoveBetweenConstituen
     SetFocus(a);
     DestroyWindow(other);
     pump();
-    EXPECT_TRUE(heard.lines.empty());
+    EXPECT_EQ(heard.lines, std::vector<std::string>{});
 
     // A move between the two is told once, before the box losing the focus hears of it.
     SetFocus(b);
@@ -220,9 +238,7 @@ TEST_F(SurfaceTest, EachFormKeepsItsOwnFocusWhileTheOtherIsActive) {
     addBox(u"a", 0, &aEvents);
     HWND a = windowOf(u"a");
     // A second form, as the about window is, with a box of its own.
-    HWND frame2 =
-        CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                        0, 0, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND frame2 = newFrame(L"Other");
     Win32Container other(owner_, GetModuleHandleW(nullptr));
     other.reparent(frame2);
     ASSERT_FALSE(
@@ -238,7 +254,7 @@ TEST_F(SurfaceTest, EachFormKeepsItsOwnFocusWhileTheOtherIsActive) {
     SetFocus(a);
     SetFocus(o);
     pump();
-    EXPECT_TRUE(heard.lines.empty());
+    EXPECT_EQ(heard.lines, std::vector<std::string>{});
     DestroyWindow(frame2);
 }
 
