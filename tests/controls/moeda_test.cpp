@@ -18,7 +18,7 @@ protected:
     }
     ErrorOr<void> enter() { return form.focus(u"m"); }
     ErrorOr<void> leave() { return form.focus(u"next"); }
-    long changes() {
+    std::ptrdiff_t changes() {
         const auto& lines = form.lines();
         return std::count(lines.begin(), lines.end(), "event m Change");
     }

@@ -18,7 +18,7 @@ protected:
     ErrorOr<void> down(int n = 1) { return form.scroll(u"s", true, n); }
     ErrorOr<void> up(int n = 1) { return form.scroll(u"s", false, n); }
     ErrorOr<void> resize(Twips w, Twips h) { return form.resize(u"s", w, h); }
-    long changes() {
+    std::ptrdiff_t changes() {
         const auto& lines = form.lines();
         return std::count(lines.begin(), lines.end(), "event s Change");
     }

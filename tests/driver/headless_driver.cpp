@@ -97,7 +97,7 @@ public:
         auto* site = form_ ? form_->container(name) : nullptr;
         if (!site) return;
         auto& rec = sinks_[std::u16string(name)];
-        if (!rec) rec = std::make_unique<RecordingSink>(*this, std::u16string(name));
+        if (!rec) rec = std::make_unique<RecordingSink>(events_, std::u16string(name));
         rec->forward = handler;
         site->sink = rec.get();
     }
@@ -268,27 +268,6 @@ public:
     std::int32_t injectedFailureCode() const override { return InjectedFailureCode; }
 
 private:
-    // Hears a control's events for the form: hands them to the test's handler, then records
-    // them with the arguments the handler left.
-    class RecordingSink final : public EventSink {
-    public:
-        RecordingSink(HeadlessDriver& d, std::u16string name) : d_(d), name_(std::move(name)) {}
-        ErrorOr<void> Invoke(DispId id, EventArgs args) override {
-            ErrorOr<void> r;
-            if (forward) r = forward->Invoke(id, args);
-            RaisedEvent e{name_, id, {}};
-            for (const auto& a : args)
-                e.args.push_back(a.get());
-            d_.events_.push_back(std::move(e));
-            return r;
-        }
-        EventSink* forward = nullptr;
-
-    private:
-        HeadlessDriver& d_;
-        std::u16string name_;
-    };
-
     Constituent* find(std::u16string_view c, std::u16string_view p) const {
         if (!form_) return nullptr;
         if (auto* site = form_->container(c)) return site->find(p);

@@ -207,7 +207,7 @@ public:
         auto* c = container(name);
         if (!c) return;
         auto& rec = sinks_[std::u16string(name)];
-        if (!rec) rec = std::make_unique<RecordingSink>(*this, std::u16string(name));
+        if (!rec) rec = std::make_unique<RecordingSink>(events_, std::u16string(name));
         rec->forward = handler;
         c->setSink(rec.get());
     }
@@ -462,15 +462,7 @@ public:
     // ---- the host's hooks -------------------------------------------------------------------
 
     void eventRaised(QtContainer& c, DispId id, EventArgs args) override {
-        std::string line = "event " + toUtf8(c.name()) + " ";
-        const EventInfo* info = c.control() ? eventById(c.control()->controlClass(), id) : nullptr;
-        line += info ? toUtf8(info->name) : std::to_string(id);
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            std::string pname = info && i < info->params.size() ? toUtf8(info->params[i].name)
-                                                                : std::to_string(i + 1);
-            line += " " + pname + "=" + headless::formatValue(args[i].get());
-        }
-        lines_.push_back(std::move(line));
+        lines_.push_back(eventLine(c.name(), c.control(), id, args));
     }
     void propertyChanged(QtContainer& c, std::u16string_view p) override {
         notices_[c.name()].emplace_back(p);
@@ -529,25 +521,6 @@ public:
     }
 
 private:
-    class RecordingSink final : public EventSink {
-    public:
-        RecordingSink(QtDriver& d, std::u16string name) : d_(d), name_(std::move(name)) {}
-        ErrorOr<void> Invoke(DispId id, EventArgs args) override {
-            ErrorOr<void> r;
-            if (forward) r = forward->Invoke(id, args);
-            RaisedEvent e{name_, id, {}};
-            for (const auto& a : args)
-                e.args.push_back(a.get());
-            d_.events_.push_back(std::move(e));
-            return r;
-        }
-        EventSink* forward = nullptr;
-
-    private:
-        QtDriver& d_;
-        std::u16string name_;
-    };
-
     QtContainer* container(std::u16string_view name) const {
         auto it = containers_.find(std::u16string(name));
         return it == containers_.end() ? nullptr : it->second.get();

@@ -160,7 +160,7 @@ public:
         auto* site = page_ ? page_->container(name) : nullptr;
         if (!site) return;
         auto& rec = sinks_[std::u16string(name)];
-        if (!rec) rec = std::make_unique<RecordingSink>(*this, std::u16string(name));
+        if (!rec) rec = std::make_unique<RecordingSink>(events_, std::u16string(name));
         rec->forward = handler;
         site->sink = rec.get();
     }
@@ -394,25 +394,6 @@ public:
     std::int32_t injectedFailureCode() const override { return 0; }
 
 private:
-    class RecordingSink final : public EventSink {
-    public:
-        RecordingSink(WebDriver& d, std::u16string name) : d_(d), name_(std::move(name)) {}
-        ErrorOr<void> Invoke(DispId id, EventArgs args) override {
-            ErrorOr<void> r;
-            if (forward) r = forward->Invoke(id, args);
-            RaisedEvent e{name_, id, {}};
-            for (const auto& a : args)
-                e.args.push_back(a.get());
-            d_.events_.push_back(std::move(e));
-            return r;
-        }
-        EventSink* forward = nullptr;
-
-    private:
-        WebDriver& d_;
-        std::u16string name_;
-    };
-
     static Error noSuch(std::u16string_view name) {
         return {errc::InvalidProcedureCall, u"No control named " + std::u16string(name)};
     }

@@ -39,34 +39,53 @@ constexpr ULONG kAmountShape = NUMPRS_LEADING_WHITE | NUMPRS_TRAILING_WHITE | NU
 
 enum class Read { Amount, NotANumber, TooLarge };
 
-// Grouping separators stand between groups of three integer digits, as the layout writes them:
-// "1,234,567" is an amount, "1,2,3" is not, though the automation parser would take it as 123.
-bool groupedByThrees(std::wstring_view text, std::wstring_view decimalSymbol,
-                     std::wstring_view groupSymbol) {
+// Grouping separators stand between groups of integer digits as a layout writes them: the last
+// group before the point has `first` digits, each one before it `others`, and the leading one
+// at most that many. "1,234,567" is an amount by threes, "1,23,456" by India's 3 then 2, "1,2,3"
+// is neither, though the automation parser would take it as 123.
+bool groupedAs(std::wstring_view text, std::wstring_view decimalSymbol,
+               std::wstring_view groupSymbol, std::size_t first, std::size_t others) {
     if (groupSymbol.empty()) return true;
     const std::size_t point = decimalSymbol.empty() ? text.npos : text.find(decimalSymbol);
     const std::wstring_view integer = text.substr(0, point);
     if (integer.find(groupSymbol) == integer.npos) return true;
-    std::size_t run = 0;
-    bool grouped = false;
+    // The digit runs between separators, left to right.
+    std::vector<std::size_t> runs{0};
     for (std::size_t i = 0; i < integer.size();) {
         if (integer.substr(i, groupSymbol.size()) == groupSymbol) {
-            if (run == 0 || run > 3 || (grouped && run != 3)) return false;
-            grouped = true;
-            run = 0;
+            runs.push_back(0);
             i += groupSymbol.size();
         } else {
-            if (integer[i] >= L'0' && integer[i] <= L'9') ++run;
+            if (integer[i] >= L'0' && integer[i] <= L'9') ++runs.back();
             ++i;
         }
     }
-    return run == 3;
+    if (runs.back() != first) return false;
+    for (std::size_t k = 1; k + 1 < runs.size(); ++k)
+        if (runs[k] != others) return false;
+    return runs.front() > 0 && runs.front() <= others;
+}
+
+// The locale's digit grouping (LOCALE_SGROUPING, "3;0" or "3;2;0") as the size of the last group
+// and of the ones before it.
+std::pair<std::size_t, std::size_t> localeGrouping(const std::u16string& locale) {
+    wchar_t buffer[16] = {};
+    const int n = GetLocaleInfoEx(reinterpret_cast<const wchar_t*>(locale.c_str()),
+                                  LOCALE_SGROUPING, buffer, 16);
+    std::size_t first = 3, others = 3;
+    if (n > 1 && buffer[0] >= L'1' && buffer[0] <= L'9') {
+        first = others = static_cast<std::size_t>(buffer[0] - L'0');
+        if (buffer[1] == L';' && buffer[2] >= L'1' && buffer[2] <= L'9')
+            others = static_cast<std::size_t>(buffer[2] - L'0');
+    }
+    return {first, others};
 }
 
 // The whole text read as an amount in the locale, or why not. Decimal digits of any script
 // count as their values (FoldString), as a user may type them.
 Read readAmount(std::u16string_view text, LCID lcid, std::wstring_view decimalSymbol,
-                std::wstring_view groupSymbol, DECIMAL& amount) {
+                std::wstring_view groupSymbol, std::pair<std::size_t, std::size_t> grouping,
+                DECIMAL& amount) {
     if (text.empty() || text.size() > static_cast<std::size_t>(INT32_MAX) / 2)
         return Read::NotANumber;
     std::wstring source(text.begin(), text.end()); // the parser wants a terminated string
@@ -77,7 +96,10 @@ Read readAmount(std::u16string_view text, LCID lcid, std::wstring_view decimalSy
         if (FoldStringW(MAP_FOLDDIGITS, source.c_str(), length, folded.data(), length) == length)
             source = std::move(folded);
     }
-    if (!groupedByThrees(source, decimalSymbol, groupSymbol)) return Read::NotANumber;
+    // By threes, as the display layout writes amounts, or in the locale's own layout.
+    if (!groupedAs(source, decimalSymbol, groupSymbol, 3, 3) &&
+        !groupedAs(source, decimalSymbol, groupSymbol, grouping.first, grouping.second))
+        return Read::NotANumber;
     std::vector<BYTE> digits(text.size() + 1);
     NUMPARSE parse{};
     parse.cDig = static_cast<INT>(digits.size());
@@ -159,6 +181,7 @@ Win32TextServices::Win32TextServices(TextSettings settings) : settings_(std::mov
         throw std::runtime_error("no locale identifier for " + narrow(settings_.locale));
     decimalSymbol_ = localeSymbol(settings_.locale, LOCALE_SDECIMAL);
     groupSymbol_ = localeSymbol(settings_.locale, LOCALE_STHOUSAND);
+    grouping_ = localeGrouping(settings_.locale);
     if (decimalSymbol_.empty()) decimalSymbol_ = L".";
     CPINFO info{};
     if (!GetCPInfo(settings_.codePage, &info) || info.MaxCharSize != 1)
@@ -229,7 +252,8 @@ ErrorOr<std::u16string> Win32TextServices::Format(const Value& expression,
     DECIMAL amount{};
     switch (expression.type()) {
     case ValueType::String:
-        switch (readAmount(expression.string(), lcid_, decimalSymbol_, groupSymbol_, amount)) {
+        switch (readAmount(expression.string(), lcid_, decimalSymbol_, groupSymbol_, grouping_,
+                           amount)) {
         case Read::Amount:
             break;
         case Read::NotANumber:
@@ -260,7 +284,7 @@ ErrorOr<std::u16string> Win32TextServices::Format(const Value& expression,
             std::to_chars(buffer, buffer + sizeof buffer, single, std::chars_format::fixed);
         if (error != std::errc()) return Error::overflow();
         const std::u16string text(buffer, end);
-        if (readAmount(text, LOCALE_INVARIANT, L".", L",", amount) != Read::Amount)
+        if (readAmount(text, LOCALE_INVARIANT, L".", L",", {3, 3}, amount) != Read::Amount)
             return Error::overflow();
         break;
     }

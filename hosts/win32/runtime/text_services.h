@@ -10,6 +10,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessivra::win32runtime {
@@ -73,6 +74,8 @@ private:
     std::uint32_t lcid_ = 0; // for the automation parser, which takes no locale name
     // The locale's decimal symbol and grouping separator, as the number layout takes them.
     std::wstring decimalSymbol_, groupSymbol_;
+    // The sizes of the last integer group and of the ones before it, as the locale groups.
+    std::pair<std::size_t, std::size_t> grouping_{3, 3};
     std::array<char16_t, 256> byteToChar_{};
     std::array<bool, 256> byteDefined_{};
     static constexpr std::uint16_t NoByte = 0xFFFF;

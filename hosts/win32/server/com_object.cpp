@@ -1,6 +1,7 @@
 // The COM object of one control instance. See control_object.h.
 
 #include "control_object.h"
+#include "hosts/win32/runtime/text_services.h"
 
 // COM interfaces have no virtual destructor by design: an object deletes itself in its own
 // Release, never through an interface pointer.
@@ -281,6 +282,9 @@ public:
         dual_.vtbl = vtableFor(*info.Class);
         dual_.self = this;
         runtime_.setWindow(container_.window());
+        // The text box converts typed characters with the runtime's code page.
+        if (auto* w = dynamic_cast<win32runtime::Win32TextServices*>(server().text))
+            container_.setCodePage(w->settings().codePage);
         ++server().objects;
     }
     ~ControlObject() override {

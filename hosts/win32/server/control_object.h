@@ -7,6 +7,7 @@
 #include "com_values.h"
 #include "framework/dispatch.h"
 #include "framework/registry/class_table.h"
+#include "stream_format.h"
 #include "win32_host.h"
 
 #include <ocidl.h>
@@ -45,11 +46,6 @@ struct VtableSlot {
 // One slot per access kind of each member, in member order (get before let or set), as the
 // type library lays the interface out.
 std::vector<VtableSlot> vtableSlots(const ControlClass& cls);
-
-// The stream layout of IPersistStreamInit, written and read here (see control_object.cpp).
-std::vector<std::uint8_t>
-encodeStream(const std::vector<std::pair<std::u16string, Value>>& entries);
-ErrorOr<std::vector<std::pair<std::u16string, Value>>> decodeStream(std::span<const std::uint8_t>);
 
 // Creates an instance of the class for a class object's CreateInstance.
 HRESULT createControlObject(const ControlClassInfo& info, REFIID riid, void** out);

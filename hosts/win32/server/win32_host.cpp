@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <utility>
+#include <vector>
 
 namespace tessivra::win32 {
 
@@ -14,6 +16,7 @@ namespace {
 
 constexpr wchar_t kControlClass[] = L"TessivraUserControl";
 constexpr wchar_t kParkingClass[] = L"TessivraParking";
+constexpr wchar_t kFormClass[] = L"TessivraForm";
 constexpr wchar_t kPartProperty[] = L"Tessivra.Part";
 
 HWND g_parking = nullptr;
@@ -23,6 +26,24 @@ constexpr IID kIIDDispatchEx = {
 // Above zero while a focus change is being reported: a focus request then waits for it to end,
 // as the desktop queues it.
 int g_focusMoving = 0;
+InputObserver* g_observer = nullptr;
+// The constituent that holds the focus as each form (top-level window) sees it. The focus
+// leaving for another top-level window (a message box, another program) and coming back is no
+// move between the form's controls: it stays there meanwhile, and no focus events are raised.
+std::vector<std::pair<HWND, HWND>> g_formFocus;
+
+HWND& formFocus(HWND part) {
+    HWND root = GetAncestor(part, GA_ROOT);
+    for (auto& [form, focus] : g_formFocus)
+        if (form == root) return focus;
+    // Forms that have gone are dropped as new ones come.
+    std::erase_if(g_formFocus, [](const auto& f) { return !IsWindow(f.first); });
+    return g_formFocus.emplace_back(root, nullptr).second;
+}
+
+bool inAnotherWindow(HWND other, HWND self) {
+    return !other || GetAncestor(other, GA_ROOT) != GetAncestor(self, GA_ROOT);
+}
 
 COLORREF colorOf(Colour c) {
     if (c & SystemColourBit) return GetSysColor(static_cast<int>(c & 0xFF));
@@ -35,6 +56,20 @@ std::int16_t shiftState() {
     if (GetKeyState(VK_CONTROL) < 0) s |= 2;
     if (GetKeyState(VK_MENU) < 0) s |= 4;
     return s;
+}
+
+// The button a press or release message is about.
+std::int16_t buttonOf(UINT msg) {
+    switch (msg) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return 2;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        return 4;
+    default:
+        return 1;
+    }
 }
 
 std::int16_t buttonsOf(WPARAM wp) {
@@ -65,6 +100,10 @@ Error gone() {
 
 } // namespace
 
+void setInputObserver(InputObserver* o) {
+    g_observer = o;
+}
+
 // What every constituent window shares: its window, its place in twips and the colours and font
 // it is drawn with.
 class Win32Constituent {
@@ -77,6 +116,8 @@ public:
     }
     virtual ~Win32Constituent() {
         if (brush_) DeleteObject(brush_);
+        for (auto& [form, focus] : g_formFocus)
+            if (focus == hwnd_) focus = nullptr;
         if (hwnd_ && IsWindow(hwnd_)) {
             SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original_));
             RemovePropW(hwnd_, kPartProperty);
@@ -88,6 +129,26 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     bool valid() const { return hwnd_ && IsWindow(hwnd_); }
+    // Its name on the surface, its kind and its place in the tab order, as designed.
+    void describe(std::u16string_view name, const char* kind, std::int16_t tabIndex) {
+        name_ = std::u16string(name);
+        kind_ = kind;
+        tabIndex_ = tabIndex;
+    }
+    PartView view() const {
+        PartView v;
+        v.name = name_;
+        v.kind = kind_;
+        v.hwnd = hwnd_;
+        v.bounds = bounds_;
+        v.tabIndex = tabIndex_;
+        v.text = windowText(hwnd_);
+        v.enabled = IsWindowEnabled(hwnd_) != FALSE;
+        v.foreColor = fore_;
+        v.backColor = back_;
+        fill(v);
+        return v;
+    }
 
     // Notifications the container window receives for its children.
     virtual void command(WORD /*code*/) {}
@@ -103,6 +164,8 @@ public:
     virtual std::u16string faceText() const { return {}; }
 
 protected:
+    // What only this kind shows.
+    virtual void fill(PartView&) const {}
     // A message to the constituent's own window; return true when handled.
     virtual bool message(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) {
         return false;
@@ -134,11 +197,31 @@ protected:
     Colour back_ = syscolour::WindowBackground;
     Colour fore_ = syscolour::WindowText;
     HBRUSH brush_ = nullptr;
+    std::u16string name_;
+    const char* kind_ = "";
+    std::int16_t tabIndex_ = 0;
 
 private:
     static LRESULT CALLBACK subclassProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         auto* self = static_cast<Win32Constituent*>(GetPropW(h, kPartProperty));
         if (!self) return DefWindowProcW(h, msg, wp, lp);
+        // A move between two constituents is told once, when the one losing the focus hears of
+        // it; a move from elsewhere when the one gaining it does.
+        if (msg == WM_KILLFOCUS) {
+            auto to = reinterpret_cast<HWND>(wp);
+            if (inAnotherWindow(to, h)) return self->callOriginal(msg, wp, lp);
+            formFocus(h) = to && GetPropW(to, kPartProperty) ? to : nullptr;
+            if (g_observer) g_observer->focusMoved(to);
+        } else if (msg == WM_SETFOCUS) {
+            // Back from another window (or from the form's own window, which a desktop gives
+            // the focus first on reactivating it) to where the form's focus stayed: no move.
+            auto from = reinterpret_cast<HWND>(wp);
+            const bool fromPart = !inAnotherWindow(from, h) && GetPropW(from, kPartProperty);
+            HWND& held = formFocus(h);
+            if (!fromPart && held == h) return self->callOriginal(msg, wp, lp);
+            held = h;
+            if (g_observer && !fromPart) g_observer->focusMoved(h);
+        }
         LRESULT result = 0;
         if (self->message(msg, wp, lp, result)) return result;
         return self->callOriginal(msg, wp, lp);
@@ -150,7 +233,12 @@ namespace {
 
 // A handler's failure has nowhere to go once the desktop delivered the event: the control has
 // stopped at the failing call, and the message loop goes on.
-void delivered(const ErrorOr<void>&) {}
+// A form that hosts the controls directly may hear of it. True when the handler succeeded, so
+// that the events one message raises stop at the first that fails.
+bool delivered(const ErrorOr<void>& r) {
+    if (r.isError() && g_observer) g_observer->handlerFailed(r.error());
+    return !r.isError();
+}
 
 // ---- text box -------------------------------------------------------------------------------
 
@@ -194,8 +282,17 @@ public:
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
         return {};
     }
-    ErrorOr<VBool> Enabled() override { return toVBool(IsWindowEnabled(hwnd_)); }
+    ErrorOr<VBool> Enabled() override { return toVBool(IsWindowEnabled(hwnd_) && !disabling_); }
     ErrorOr<void> setEnabled(VBool v) override {
+        // A box disabled while it has the focus hands it on to the next tab stop, as a form
+        // does (the desktop would leave the focus nowhere). It counts as disabled already while
+        // the focus moves, so that its handlers cannot take the focus back.
+        if (v == 0 && GetFocus() == hwnd_) {
+            HWND next = GetNextDlgTabItem(GetAncestor(hwnd_, GA_ROOT), hwnd_, FALSE);
+            disabling_ = true;
+            if (next && next != hwnd_) ::SetFocus(next);
+            disabling_ = false;
+        }
         EnableWindow(hwnd_, v != 0);
         return {};
     }
@@ -293,19 +390,22 @@ public:
     }
     ErrorOr<Twips> Width() override { return bounds_.width; }
     ErrorOr<void> setWidth(Twips v) override {
+        if (v < 0) return Error::invalidPropertyValue();
         bounds_.width = v;
         move();
         return {};
     }
     ErrorOr<Twips> Height() override { return bounds_.height; }
     ErrorOr<void> setHeight(Twips v) override {
+        if (v < 0) return Error::invalidPropertyValue();
         bounds_.height = v;
         move();
         return {};
     }
     ErrorOr<void> SetFocus() override {
         if (!valid()) return gone();
-        if (!IsWindowEnabled(hwnd_) || !IsWindowVisible(hwnd_)) return Error::cannotTakeFocus();
+        if (!IsWindowEnabled(hwnd_) || disabling_ || !IsWindowVisible(hwnd_))
+            return Error::cannotTakeFocus();
         if (g_focusMoving > 0) {
             PostMessageW(owner_.window(), Win32Container::MsgFocus, 0,
                          reinterpret_cast<LPARAM>(hwnd_));
@@ -370,6 +470,7 @@ protected:
             return true;
         case WM_LBUTTONDBLCLK:
             result = callOriginal(msg, wp, lp);
+            doubleClicked_ = true;
             if (events_) delivered(events_->DblClick());
             return true;
         default:
@@ -384,8 +485,8 @@ private:
         if (!events_) return callOriginal(WM_CHAR, ch, lp);
         char byte = 0;
         BOOL lossy = FALSE;
-        int n =
-            WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &ch, 1, &byte, 1, nullptr, &lossy);
+        const UINT cp = owner_.codePage();
+        int n = WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, &ch, 1, &byte, 1, nullptr, &lossy);
         auto keyAscii = static_cast<std::int16_t>(
             n == 1 && !lossy ? static_cast<unsigned char>(byte) : static_cast<unsigned>(ch));
         const bool mapped = n == 1 && !lossy;
@@ -394,7 +495,7 @@ private:
         wchar_t out = static_cast<wchar_t>(keyAscii);
         if (mapped || keyAscii < 256) {
             char b = static_cast<char>(keyAscii & 0xFF);
-            if (MultiByteToWideChar(CP_ACP, 0, &b, 1, &out, 1) != 1) return 0;
+            if (MultiByteToWideChar(cp, 0, &b, 1, &out, 1) != 1) return 0;
         }
         if (out >= 0x20 && maxLength_ > 0) {
             const std::int32_t len = GetWindowTextLengthW(hwnd_);
@@ -443,17 +544,25 @@ private:
         case WM_MOUSEMOVE:
             delivered(events_->MouseMove(button, shift, x, y));
             break;
-        default:
-            delivered(events_->MouseUp(button, shift, x, y));
-            if (msg == WM_LBUTTONUP) delivered(events_->Click());
+        default: {
+            // The release that ends a double click is no click of its own.
+            const bool click = msg == WM_LBUTTONUP && !doubleClicked_;
+            if (msg == WM_LBUTTONUP) doubleClicked_ = false;
+            if (delivered(events_->MouseUp(button, shift, x, y)) && click)
+                delivered(events_->Click());
+        }
         }
     }
+
+    void fill(PartView& v) const override { v.textBox = const_cast<Win32TextBox*>(this); }
 
     PartAnchor<TextBox> anchor_;
     SinkRef<TextBoxEvents> events_;
     std::int16_t alignment_;
     std::int16_t borderStyle_ = 1;
     std::int32_t maxLength_;
+    bool doubleClicked_ = false;
+    bool disabling_ = false;
     FontRef font_;
     PictureRef mouseIcon_;
     std::int16_t mousePointer_ = 0;
@@ -491,13 +600,40 @@ public:
         return {};
     }
     void command(WORD code) override {
-        if (code == BN_CLICKED && events_) delivered(events_->Click());
+        if (code == BN_CLICKED && events_ && !pressBroken_) delivered(events_->Click());
+    }
+
+protected:
+    // A press that loses the focus before its release (a handler elsewhere took the focus back
+    // meanwhile) is broken: its release clicks nothing.
+    bool message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
+        switch (msg) {
+        case WM_LBUTTONDOWN:
+            pressing_ = true;
+            pressBroken_ = false;
+            result = callOriginal(msg, wp, lp);
+            if (GetFocus() != hwnd_) pressBroken_ = true;
+            return true;
+        case WM_KILLFOCUS:
+            if (pressing_) pressBroken_ = true;
+            return false;
+        case WM_LBUTTONUP:
+            result = callOriginal(msg, wp, lp);
+            pressing_ = false;
+            pressBroken_ = false;
+            return true;
+        default:
+            return false;
+        }
     }
 
 private:
+    void fill(PartView& v) const override { v.picture = picture_; }
+
     PartAnchor<CommandButton> anchor_;
     SinkRef<CommandButtonEvents> events_;
     PictureRef picture_;
+    bool pressing_ = false, pressBroken_ = false;
 };
 
 // ---- vertical scroll bar --------------------------------------------------------------------
@@ -534,6 +670,7 @@ public:
         return {};
     }
     ErrorOr<void> setHeight(Twips v) override {
+        if (v < 0) return Error::invalidPropertyValue();
         bounds_.height = v;
         move();
         return {};
@@ -605,6 +742,11 @@ private:
         SetScrollInfo(hwnd_, SB_CTL, &si, TRUE);
     }
 
+    void fill(PartView& v) const override {
+        v.scrollBar = const_cast<Win32VScrollBar*>(this);
+        v.value = value_;
+    }
+
     PartAnchor<VScrollBar> anchor_;
     SinkRef<VScrollBarEvents> events_;
     std::int16_t min_, max_, value_, small_, large_;
@@ -616,7 +758,8 @@ class Win32Label final : public Label, public Win32Constituent {
 public:
     Win32Label(Win32Container& owner, HWND h, const LabelDesign& d, LabelEvents* e)
         : Win32Constituent(owner, h, d.bounds), anchor_(*this), events_(e), autoSize_(d.autoSize),
-          font_(d.font), mouseIcon_(d.mouseIcon), mousePointer_(d.mousePointer) {
+          alignment_(d.alignment), backStyle_(d.backStyle), font_(d.font), mouseIcon_(d.mouseIcon),
+          mousePointer_(d.mousePointer) {
         setColours(d.backColor, d.foreColor);
         if (!font_) font_ = defaultFont();
         applyFont(font_);
@@ -633,12 +776,14 @@ public:
     }
     ErrorOr<Twips> Width() override { return bounds_.width; }
     ErrorOr<void> setWidth(Twips v) override {
+        if (v < 0) return Error::invalidPropertyValue();
         bounds_.width = v;
         move();
         return {};
     }
     ErrorOr<Twips> Height() override { return bounds_.height; }
     ErrorOr<void> setHeight(Twips v) override {
+        if (v < 0) return Error::invalidPropertyValue();
         bounds_.height = v;
         move();
         return {};
@@ -689,6 +834,13 @@ public:
         return {};
     }
     std::u16string faceText() const override { return windowText(hwnd_); }
+    // A transparent label lets what is behind it show through its background.
+    LRESULT colour(HDC dc) override {
+        if (backStyle_ != 0) return Win32Constituent::colour(dc);
+        SetTextColor(dc, colorOf(fore_));
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    }
 
 protected:
     bool message(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
@@ -706,9 +858,11 @@ protected:
         if (!events_) return false;
         float x = xTwips(lp), y = yTwips(lp);
         std::int16_t shift = shiftState();
-        std::int16_t button = 1;
+        std::int16_t button = buttonOf(msg);
         switch (msg) {
         case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
             delivered(events_->MouseDown(button, shift, x, y));
             break;
         case WM_MOUSEMOVE:
@@ -716,10 +870,17 @@ protected:
             delivered(events_->MouseMove(button, shift, x, y));
             break;
         case WM_LBUTTONUP:
-            delivered(events_->MouseUp(button, shift, x, y));
-            delivered(events_->Click());
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            // The release that ends a double click is no click of its own.
+            const bool click = msg == WM_LBUTTONUP && !doubleClicked_;
+            doubleClicked_ = false;
+            if (delivered(events_->MouseUp(button, shift, x, y)) && click)
+                delivered(events_->Click());
             break;
+        }
         case WM_LBUTTONDBLCLK:
+            doubleClicked_ = true;
             delivered(events_->DblClick());
             break;
         default:
@@ -746,9 +907,17 @@ private:
         move();
     }
 
+    void fill(PartView& v) const override {
+        v.label = const_cast<Win32Label*>(this);
+        v.alignment = alignment_;
+        v.backStyle = backStyle_;
+    }
+
     PartAnchor<Label> anchor_;
     SinkRef<LabelEvents> events_;
     bool autoSize_;
+    std::int16_t alignment_, backStyle_;
+    bool doubleClicked_ = false;
     FontRef font_;
     PictureRef mouseIcon_;
     std::int16_t mousePointer_;
@@ -794,6 +963,11 @@ public:
     void timer() override { timer_->fire(); }
 
 private:
+    void fill(PartView& v) const override {
+        v.timer = timer_.get();
+        v.timerId = timer_->id();
+    }
+
     std::unique_ptr<Win32Timer> timer_;
 };
 
@@ -833,6 +1007,8 @@ protected:
     }
 
 private:
+    void fill(PartView& v) const override { v.pictureBox = const_cast<Win32PictureBox*>(this); }
+
     PartAnchor<PictureBox> anchor_;
     SinkRef<PictureBoxEvents> events_;
 };
@@ -851,6 +1027,11 @@ public:
     ErrorOr<PictureRef> Picture() override { return picture_; }
 
 private:
+    void fill(PartView& v) const override {
+        v.image = const_cast<Win32Image*>(this);
+        v.picture = picture_;
+    }
+
     PartAnchor<Image> anchor_;
     PictureRef picture_;
 };
@@ -876,12 +1057,16 @@ void Win32Container::registerClasses(HMODULE module) {
     wc.lpfnWndProc = &parkingProc;
     wc.lpszClassName = kParkingClass;
     RegisterClassExW(&wc);
+    wc.lpfnWndProc = &Win32Form::frameProc;
+    wc.lpszClassName = kFormClass;
+    RegisterClassExW(&wc);
 }
 
 void Win32Container::unregisterClasses(HMODULE module) {
     destroyParkingWindow();
     UnregisterClassW(kControlClass, module);
     UnregisterClassW(kParkingClass, module);
+    UnregisterClassW(kFormClass, module);
 }
 
 HWND parkingWindow(HMODULE module) {
@@ -936,6 +1121,14 @@ bool Win32Container::focusFirst() {
         }
     }
     return false;
+}
+
+std::vector<PartView> Win32Container::parts() const {
+    std::vector<PartView> out;
+    out.reserve(parts_.size());
+    for (const auto& p : parts_)
+        out.push_back(p->view());
+    return out;
 }
 
 void Win32Container::paintInto(HDC dc, const RECT& bounds) {
@@ -1007,7 +1200,7 @@ ErrorOr<void> Win32Container::PopupMenu(const Value& menu, const Value& flags, c
                                         const Value& y, const Value& defaultMenu) {
     if (!menu.isObject()) return Error::typeMismatch();
     auto* d = dynamic_cast<DispatchObject*>(menu.anyObject().get());
-    if (!d || !d->dispatch()) return Error::objectRequired();
+    if (!d || !d->dispatch()) return owner_.popupMenu(menu, flags, x, y, defaultMenu);
     wchar_t popup[] = L"Popup";
     ComPtr<IDispatchEx> ex;
     LPOLESTR name = popup;
@@ -1089,6 +1282,7 @@ ErrorOr<PartHandle<TextBox>> Win32Container::addTextBox(const TextBoxDesign& d, 
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32TextBox>(*this, h, d, e);
+    part->describe(d.name, "TextBox", d.tabIndex);
     auto handle = part->handle();
     parts_.push_back(std::move(part));
     return handle;
@@ -1101,6 +1295,7 @@ ErrorOr<PartHandle<CommandButton>> Win32Container::addCommandButton(const Comman
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32CommandButton>(*this, h, d, e);
+    part->describe(d.name, "CommandButton", d.tabIndex);
     auto handle = part->handle();
     parts_.push_back(std::move(part));
     return handle;
@@ -1112,6 +1307,7 @@ ErrorOr<PartHandle<VScrollBar>> Win32Container::addVScrollBar(const VScrollBarDe
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32VScrollBar>(*this, h, d, e);
+    part->describe(d.name, "VScrollBar", d.tabIndex);
     auto handle = part->handle();
     parts_.push_back(std::move(part));
     return handle;
@@ -1126,6 +1322,7 @@ ErrorOr<PartHandle<Label>> Win32Container::addLabel(const LabelDesign& d, LabelE
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32Label>(*this, h, d, e);
+    part->describe(d.name, "Label", d.tabIndex);
     auto handle = part->handle();
     parts_.push_back(std::move(part));
     return handle;
@@ -1139,7 +1336,9 @@ ErrorOr<PartHandle<Timer>> Win32Container::addTimer(const TimerDesign& d, TimerE
     if (!h) return cannotCreate();
     auto timer = std::make_unique<Win32Timer>(hwnd_, nextTimer_++, d, e);
     auto handle = timer->handle();
-    parts_.push_back(std::make_unique<TimerPart>(*this, h, std::move(timer)));
+    auto part = std::make_unique<TimerPart>(*this, h, std::move(timer));
+    part->describe(d.name, "Timer", 0);
+    parts_.push_back(std::move(part));
     return handle;
 }
 
@@ -1149,6 +1348,7 @@ ErrorOr<PartHandle<PictureBox>> Win32Container::addPictureBox(const PictureBoxDe
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32PictureBox>(*this, h, d, e);
+    part->describe(d.name, "PictureBox", d.tabIndex);
     auto handle = part->handle();
     parts_.push_back(std::move(part));
     return handle;
@@ -1161,6 +1361,7 @@ ErrorOr<PartHandle<Image>> Win32Container::addImage(const ImageDesign& d) {
     if (!h) return cannotCreate();
     names_.emplace_back(std::u16string(d.name), h);
     auto part = std::make_unique<Win32Image>(*this, h, d);
+    part->describe(d.name, "Image", 0);
     auto handle = part->handle();
     parts_.push_back(std::move(part));
     return handle;
@@ -1217,6 +1418,81 @@ LRESULT Win32Container::handle(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+// ---- top-level windows ----------------------------------------------------------------------
+
+Win32Form::Win32Form(HMODULE module, std::u16string name) : name_(std::move(name)) {
+    frame_ =
+        CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, L"",
+                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 320, 320, nullptr, nullptr, module, nullptr);
+    SetWindowLongPtrW(frame_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    surface_ = std::make_unique<Win32Container>(static_cast<SurfaceOwner&>(*this), module);
+    surface_->reparent(frame_);
+    RECT client{};
+    GetClientRect(frame_, &client);
+    surface_->place(client);
+}
+
+Win32Form::~Win32Form() {
+    surface_.reset();
+    if (frame_ && IsWindow(frame_)) {
+        SetWindowLongPtrW(frame_, GWLP_USERDATA, 0);
+        DestroyWindow(frame_);
+    }
+}
+
+std::u16string Win32Form::caption() const {
+    return windowText(frame_);
+}
+
+ErrorOr<void> Win32Form::setCaption(std::u16string_view v) {
+    std::wstring w = toWide(v);
+    if (!SetWindowTextW(frame_, w.c_str())) return gone();
+    return {};
+}
+
+ErrorOr<void> Win32Form::setIcon(PictureRef p) {
+    const auto* w = dynamic_cast<const Win32Picture*>(p.get());
+    if (p && (!w || w->type != picturetype::Icon)) return Error::invalidPropertyValue();
+    icon_ = std::move(p);
+    SendMessageW(frame_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w ? w->handle() : nullptr));
+    return {};
+}
+
+ErrorOr<void> Win32Form::Show() {
+    if (!IsWindow(frame_)) return gone();
+    const bool was = visible();
+    ShowWindow(frame_, SW_SHOW);
+    if (!was) shown(true);
+    return {};
+}
+
+ErrorOr<void> Win32Form::Hide() {
+    if (!IsWindow(frame_)) return gone();
+    const bool was = visible();
+    ShowWindow(frame_, SW_HIDE);
+    if (was) shown(false);
+    return {};
+}
+
+void Win32Form::shown(bool on) {
+    if (onShown) onShown(on);
+}
+
+LRESULT CALLBACK Win32Form::frameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (self && msg == WM_CLOSE) {
+        // The window stays loaded: closing it hides it.
+        delivered(self->Hide());
+        return 0;
+    }
+    if (self && self->surface_ && msg == WM_SIZE) {
+        RECT client{0, 0, LOWORD(lp), HIWORD(lp)};
+        self->surface_->place(client);
+    }
+    return DefWindowProcW(h, msg, wp, lp);
 }
 
 // ---- runtime and shell ----------------------------------------------------------------------
