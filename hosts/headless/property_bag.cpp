@@ -53,35 +53,15 @@ ErrorOr<void> HeadlessPropertyBag::WriteProperty(std::u16string_view key, const 
     // Only what the file can hold is kept, so that every bag written reads back: fonts and
     // pictures by their attributes, a font only with a size it can be shown at, and no other
     // object.
-    if (value.type() == ValueType::Object)
-        return Error{330, u"Illegal parameter. Can't write object because it does not support "
-                          u"persistence"};
-    if (value.type() == ValueType::Font &&
-        !(std::isfinite(value.font()->size) && value.font()->size > 0))
-        return Error::invalidPropertyValue();
+    TRY(checkKeepable(value));
     // Every value is kept, defaults included, so that a saved bag shows the whole state.
     put(key, value);
     return {};
 }
 
-void HeadlessPropertyBag::put(std::u16string_view key, Value value) {
-    for (auto& [k, v] : entries_)
-        if (k == key) {
-            v = std::move(value);
-            return;
-        }
-    entries_.emplace_back(std::u16string(key), std::move(value));
-}
-
-const Value* HeadlessPropertyBag::find(std::u16string_view key) const {
-    for (const auto& [k, v] : entries_)
-        if (k == key) return &v;
-    return nullptr;
-}
-
 std::string HeadlessPropertyBag::toJson() const {
     json list = json::array();
-    for (const auto& [k, v] : entries_) {
+    for (const auto& [k, v] : entries()) {
         json e{{"key", textJson(k)}, {"type", toUtf8(valueTypeName(v.type()))}};
         switch (v.type()) {
         case ValueType::I2:

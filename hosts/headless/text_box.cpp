@@ -235,19 +235,10 @@ ErrorOr<void> HeadlessTextBox::editInPlace(std::u16string_view insert) {
 }
 
 ErrorOr<void> HeadlessTextBox::replaceSelection(std::u16string_view insert, EditSource source) {
-    if (source != EditSource::Assigned) {
-        if (locked_) return {};
-        if (maxLength_ > 0) {
-            auto kept = static_cast<std::int32_t>(text_.size()) - selLength_;
-            auto room = std::max(0, maxLength_ - kept);
-            // A typed key that does not fit is refused whole; a paste inserts what fits.
-            if (source == EditSource::Typed && static_cast<std::int32_t>(insert.size()) > room)
-                return {};
-            insert = insert.substr(0, static_cast<std::size_t>(room));
-        }
-        if (insert.empty() && selLength_ == 0) return {};
-    }
-    return editInPlace(insert);
+    const auto admitted = admittedEdit(insert, source, locked_, maxLength_,
+                                       static_cast<std::int32_t>(text_.size()), selLength_);
+    if (!admitted) return {};
+    return editInPlace(*admitted);
 }
 
 ErrorOr<void> HeadlessTextBox::typeCharacter(char16_t ch) {

@@ -2,6 +2,9 @@
 // The Qt host's insides: the shared services and the constituents on their widgets. Tests and
 // tools that drive the widgets directly include this; applications need only qt_host.h.
 
+#include "framework/host/checks.h"
+#include "framework/host/edit_rules.h"
+#include "framework/host/form_focus.h"
 #include "hosts/qt/qt_host.h"
 #include "runtime/icu/text_services.h"
 
@@ -35,11 +38,11 @@ QColor toQColor(Colour);
 ErrorOr<QCursor> cursorFor(std::int16_t pointer, const PictureRef& icon);
 // The Qt font of an automation font; null gives the application's.
 QFont toQFont(const FontRef&);
-// Bold and the other flags aside, a font's size must be finite and positive.
-ErrorOr<void> checkFont(const FontRef&);
-// Sizes and positions within what a 32-bit pixel coordinate holds.
-ErrorOr<void> checkSize(Twips);
-ErrorOr<void> checkPosition(Twips);
+// Fonts, sizes and positions are checked as every host checks them: a font's size finite and
+// positive, sizes and positions within what a 32-bit coordinate holds.
+using tessivra::checkFont;
+using tessivra::checkPosition;
+using tessivra::checkSize;
 
 // A picture the host can draw: the automation picture with its pixmap (and, for a cursor, the
 // hotspot its file names).
@@ -229,8 +232,6 @@ protected:
     Bounds bounds_;
     std::int16_t tabIndex_;
 };
-
-enum class EditSource { Typed, Pasted, Assigned };
 
 class QtTextBox;
 

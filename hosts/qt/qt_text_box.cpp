@@ -431,18 +431,10 @@ ErrorOr<void> QtTextBox::SetFocus() {
 ErrorOr<void> QtTextBox::replaceSelection(std::u16string_view insert, EditSource source) {
     auto* e = edit_.data();
     const std::int32_t length = selLength();
-    if (source != EditSource::Assigned) {
-        if (locked_) return {};
-        if (maxLength_ > 0) {
-            const auto kept = static_cast<std::int32_t>(e->text().size()) - length;
-            const auto room = std::max(0, maxLength_ - kept);
-            // A typed key that does not fit is refused whole; a paste inserts what fits.
-            if (source == EditSource::Typed && static_cast<std::int32_t>(insert.size()) > room)
-                return {};
-            insert = insert.substr(0, static_cast<std::size_t>(room));
-        }
-        if (insert.empty() && length == 0) return {};
-    }
+    const auto admitted = admittedEdit(insert, source, locked_, maxLength_,
+                                       static_cast<std::int32_t>(e->text().size()), length);
+    if (!admitted) return {};
+    insert = *admitted;
     const std::int32_t start = selStart();
     selectionChanged();
     const bool changed = QStringView(e->text()).mid(start, length) !=

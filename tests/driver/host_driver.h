@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 namespace tessivra::testing {
@@ -202,6 +203,101 @@ public:
     virtual void clearFailures() = 0;
     // The error code an injected failure carries.
     virtual std::int32_t injectedFailureCode() const = 0;
+};
+
+// A DriverBag over a host's own bag, which has ReadProperty, WriteProperty, put, find,
+// entries() in the order written, toJson() and a static fromJson() (the JSON a host keeps bags
+// in between runs).
+template <typename Bag> class JsonDriverBag final : public DriverBag {
+public:
+    explicit JsonDriverBag(Bag b) : bag_(std::move(b)) {}
+    ErrorOr<Value> ReadProperty(std::u16string_view key, const Value& d) override {
+        return bag_.ReadProperty(key, d);
+    }
+    ErrorOr<void> WriteProperty(std::u16string_view key, const Value& v, const Value& d) override {
+        return bag_.WriteProperty(key, v, d);
+    }
+    void put(std::u16string_view key, Value v) override { bag_.put(key, std::move(v)); }
+    const Value* find(std::u16string_view key) const override { return bag_.find(key); }
+    std::vector<std::u16string> keys() const override {
+        std::vector<std::u16string> out;
+        for (const auto& [k, v] : bag_.entries())
+            out.push_back(k);
+        return out;
+    }
+    ErrorOr<std::unique_ptr<DriverBag>> reloaded() const override {
+        auto copy = TRY(Bag::fromJson(bag_.toJson()));
+        return std::unique_ptr<DriverBag>(std::make_unique<JsonDriverBag>(std::move(copy)));
+    }
+
+private:
+    Bag bag_;
+};
+
+// What most drivers observe and keep the same way, for a driver to derive from instead of
+// HostDriver: the lines the host writes, the events the controls raise (heard by a recording
+// sink in front of each control's handler), the message boxes and the keys sent; and the depth
+// of input, so that a form closed from inside a handler closes once the outermost input has
+// returned.
+class RecordingDriver : public HostDriver {
+public:
+    const std::vector<std::string>& lines() const override { return lines_; }
+    void clearLines() override { lines_.clear(); }
+    const std::vector<RaisedEvent>& events() const override { return events_; }
+    const std::vector<MessageBoxShown>& messageBoxes() const override { return boxes_; }
+    void whileMessageBoxShown(std::function<void(const MessageBoxShown&)> f) override {
+        whileShown_ = std::move(f);
+    }
+    const std::vector<std::u16string>& sentKeys() const override { return sentKeys_; }
+    const std::vector<ShellRequestMade>& shellRequests() const override { return shell_; }
+    void setShellResult(std::int32_t r) override { shellResult_ = r; }
+    void closeForm() override;
+
+    // The error of any input to a closed form.
+    static Error formClosedError();
+    // The text of a line's quoted string ("\"a\\tb\"" is a, Tab, b).
+    static std::u16string unquote(std::string_view quoted);
+
+protected:
+    // A line the host wrote; a "sendkeys" line's keys are kept as sent keys too.
+    void noteLine(std::string line);
+    // A message box is up, with a handler of some control on the stack below it: it is kept,
+    // and the test acts as the user would while it is up.
+    void messageBoxUp(MessageBoxShown);
+    // The sink that stands for the form's `handler` of a control's events: it hands each event
+    // on, then records it with the arguments the handler left. One a control, kept until the
+    // form closes.
+    EventSink* recordingSink(std::u16string_view control, EventSink* handler);
+    // Tears the form down (the sinks go afterwards, once nothing raises events into them).
+    virtual void closeNow() = 0;
+    // Closes now, if a close was asked for while input was running.
+    void closeIfAsked() {
+        if (depth_ == 0 && closing_) finishClose();
+    }
+    // Runs one input with the depth counted; a close asked for meanwhile waits for it.
+    template <typename T, typename F> ErrorOr<T> guarded(F f) {
+        if (formClosed()) return formClosedError();
+        ++depth_;
+        ErrorOr<T> r = f();
+        --depth_;
+        closeIfAsked();
+        return r;
+    }
+
+    int depth_ = 0;
+    bool closing_ = false;
+    std::vector<std::string> lines_;
+    std::vector<RaisedEvent> events_;
+    std::vector<MessageBoxShown> boxes_;
+    std::vector<std::u16string> sentKeys_;
+    std::function<void(const MessageBoxShown&)> whileShown_;
+    std::vector<ShellRequestMade> shell_;
+    std::int32_t shellResult_ = 42;
+
+private:
+    class RecordingSink;
+    void finishClose();
+    std::unordered_map<std::u16string, std::unique_ptr<EventSink>> sinks_;
 };
 
 // A host a suite can be instantiated over.

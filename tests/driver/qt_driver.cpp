@@ -40,40 +40,11 @@ void processQtEvents() {
 
 namespace {
 
-class QtDriverBag final : public DriverBag {
-public:
-    QtDriverBag() : bag_(nullptr) {}
-    explicit QtDriverBag(headless::HeadlessPropertyBag b) : bag_(std::move(b)) {}
-    ErrorOr<Value> ReadProperty(std::u16string_view key, const Value& d) override {
-        return bag_.ReadProperty(key, d);
-    }
-    ErrorOr<void> WriteProperty(std::u16string_view key, const Value& v, const Value& d) override {
-        return bag_.WriteProperty(key, v, d);
-    }
-    void put(std::u16string_view key, Value v) override { bag_.put(key, std::move(v)); }
-    const Value* find(std::u16string_view key) const override { return bag_.find(key); }
-    std::vector<std::u16string> keys() const override {
-        std::vector<std::u16string> out;
-        for (const auto& [k, v] : bag_.entries())
-            out.push_back(k);
-        return out;
-    }
-    // The Qt host keeps bags in the same typed JSON as the command-line container.
-    ErrorOr<std::unique_ptr<DriverBag>> reloaded() const override {
-        auto copy = TRY(headless::HeadlessPropertyBag::fromJson(bag_.toJson()));
-        return std::unique_ptr<DriverBag>(std::make_unique<QtDriverBag>(std::move(copy)));
-    }
+// The Qt host keeps bags in the same typed JSON as the command-line container.
+using QtDriverBag = JsonDriverBag<headless::HeadlessPropertyBag>;
 
-private:
-    headless::HeadlessPropertyBag bag_;
-};
-
-Error formClosedError() {
-    return {errc::InvalidProcedureCall, u"The form is closed"};
-}
 Error noSuch(std::u16string_view what, std::u16string_view name) {
-    return {errc::InvalidProcedureCall,
-            u"No " + std::u16string(what) + u" named " + std::u16string(name)};
+    return noSuchNamed(what, name);
 }
 
 // The Qt key of a Windows virtual-key code.
@@ -131,7 +102,7 @@ Qt::MouseButton buttonOf(std::int16_t b) {
     return Qt::NoButton;
 }
 
-class QtDriver final : public HostDriver, public HostObserver {
+class QtDriver final : public RecordingDriver, public HostObserver {
 public:
     explicit QtDriver(const HostOptions& o) {
         qtApplication();
@@ -147,7 +118,7 @@ public:
         if (!QTest::qWaitForWindowActive(window_.get()))
             ADD_FAILURE() << "the form's window did not become active";
     }
-    ~QtDriver() override { close(); }
+    ~QtDriver() override { closeNow(); }
 
     std::string hostName() const override { return "qt"; }
 
@@ -202,14 +173,11 @@ public:
             return c->save(bag);
         });
     }
-    std::unique_ptr<DriverBag> newBag() override { return std::make_unique<QtDriverBag>(); }
+    std::unique_ptr<DriverBag> newBag() override {
+        return std::make_unique<QtDriverBag>(headless::HeadlessPropertyBag());
+    }
     void setHandler(std::u16string_view name, EventSink* handler) override {
-        auto* c = container(name);
-        if (!c) return;
-        auto& rec = sinks_[std::u16string(name)];
-        if (!rec) rec = std::make_unique<RecordingSink>(*this, std::u16string(name));
-        rec->forward = handler;
-        c->setSink(rec.get());
+        if (auto* c = container(name)) c->setSink(recordingSink(name, handler));
     }
     ErrorOr<Form*> openWindow(std::u16string_view name) override {
         if (!host_) return formClosedError();
@@ -219,10 +187,6 @@ public:
         auto* w = host_ ? host_->window(name) : nullptr;
         if (!w) return std::nullopt;
         return WindowState{w->caption(), w->icon(), w->visible()};
-    }
-    void closeForm() override {
-        closing_ = true;
-        if (depth_ == 0) close();
     }
     bool formClosed() const override { return !host_; }
 
@@ -367,21 +331,11 @@ public:
 
     // ---- observations ----------------------------------------------------------------------
 
-    const std::vector<std::string>& lines() const override { return lines_; }
-    void clearLines() override { lines_.clear(); }
-    const std::vector<RaisedEvent>& events() const override { return events_; }
     std::vector<std::u16string> notices(std::u16string_view c) const override {
         auto it = notices_.find(std::u16string(c));
         return it == notices_.end() ? std::vector<std::u16string>{} : it->second;
     }
     void clearNotices(std::u16string_view c) override { notices_.erase(std::u16string(c)); }
-    const std::vector<MessageBoxShown>& messageBoxes() const override { return boxes_; }
-    void whileMessageBoxShown(std::function<void(const MessageBoxShown&)> f) override {
-        whileShown_ = std::move(f);
-    }
-    const std::vector<ShellRequestMade>& shellRequests() const override { return shell_; }
-    void setShellResult(std::int32_t r) override { shellResult_ = r; }
-    const std::vector<std::u16string>& sentKeys() const override { return sentKeys_; }
     const std::vector<PopupRequest>& popups() const override { return popups_; }
     std::string focusName() const override {
         auto* part = QtConstituent::of(QApplication::focusWidget());
@@ -529,25 +483,6 @@ public:
     }
 
 private:
-    class RecordingSink final : public EventSink {
-    public:
-        RecordingSink(QtDriver& d, std::u16string name) : d_(d), name_(std::move(name)) {}
-        ErrorOr<void> Invoke(DispId id, EventArgs args) override {
-            ErrorOr<void> r;
-            if (forward) r = forward->Invoke(id, args);
-            RaisedEvent e{name_, id, {}};
-            for (const auto& a : args)
-                e.args.push_back(a.get());
-            d_.events_.push_back(std::move(e));
-            return r;
-        }
-        EventSink* forward = nullptr;
-
-    private:
-        QtDriver& d_;
-        std::u16string name_;
-    };
-
     QtContainer* container(std::u16string_view name) const {
         auto it = containers_.find(std::u16string(name));
         return it == containers_.end() ? nullptr : it->second.get();
@@ -640,17 +575,15 @@ private:
     ErrorOr<void> afterInput() {
         std::optional<Error> failed = std::move(failure_);
         failure_.reset();
-        if (depth_ == 0 && closing_) close();
+        closeIfAsked();
         if (failed) return *failed;
         return {};
     }
-    void close() {
-        closing_ = false;
+    void closeNow() override {
         // The containers first, in the reverse of their making, then the windows and the host.
         for (auto it = order_.rbegin(); it != order_.rend(); ++it)
             containers_.erase(*it);
         order_.clear();
-        sinks_.clear();
         host_.reset();
         window_.reset();
         processQtEvents();
@@ -660,20 +593,10 @@ private:
     std::unique_ptr<QWidget> window_;
     std::map<std::u16string, std::unique_ptr<QtContainer>> containers_;
     std::vector<std::u16string> order_;
-    std::map<std::u16string, std::unique_ptr<RecordingSink>> sinks_;
     int nextTop_ = 0;
-    int depth_ = 0;
-    bool closing_ = false;
     std::optional<Error> failure_;
-    std::vector<std::string> lines_;
-    std::vector<RaisedEvent> events_;
     std::map<std::u16string, std::vector<std::u16string>> notices_;
-    std::vector<MessageBoxShown> boxes_;
-    std::vector<std::u16string> sentKeys_;
-    std::function<void(const MessageBoxShown&)> whileShown_;
-    std::vector<ShellRequestMade> shell_;
     std::vector<PopupRequest> popups_;
-    std::int32_t shellResult_ = 42;
 };
 
 } // namespace

@@ -122,34 +122,14 @@ ErrorOr<Value> WebPropertyBag::ReadProperty(std::u16string_view key, const Value
 ErrorOr<void> WebPropertyBag::WriteProperty(std::u16string_view key, const Value& value,
                                             const Value&) {
     // Only what the text can hold is kept, so that every bag written reads back.
-    if (value.type() == ValueType::Object)
-        return Error{330, u"Illegal parameter. Can't write object because it does not support "
-                          u"persistence"};
-    if (value.type() == ValueType::Font &&
-        !(std::isfinite(value.font()->size) && value.font()->size > 0))
-        return Error::invalidPropertyValue();
+    TRY(checkKeepable(value));
     put(key, value);
     return {};
 }
 
-void WebPropertyBag::put(std::u16string_view key, Value value) {
-    for (auto& [k, v] : entries_)
-        if (k == key) {
-            v = std::move(value);
-            return;
-        }
-    entries_.emplace_back(std::u16string(key), std::move(value));
-}
-
-const Value* WebPropertyBag::find(std::u16string_view key) const {
-    for (const auto& [k, v] : entries_)
-        if (k == key) return &v;
-    return nullptr;
-}
-
 std::string WebPropertyBag::toJson() const {
     val list = val::array();
-    for (const auto& [k, v] : entries_) {
+    for (const auto& [k, v] : entries()) {
         val e = val::object();
         e.set("key", textJson(k));
         e.set("type", toUtf8(valueTypeName(v.type())));

@@ -10,6 +10,9 @@
 // what is the page's own (message boxes, send keys, the clock, the shell) is here.
 
 #include "framework/control.h"
+#include "framework/host/checks.h"
+#include "framework/host/edit_rules.h"
+#include "framework/host/form_focus.h"
 
 #include <emscripten/val.h>
 
@@ -34,10 +37,11 @@ inline double toPixels(Twips t) {
     return static_cast<double>(t) / kTwipsPerPixel;
 }
 
-// A size or position that is not a finite number a page can lay out is refused with 380.
-inline constexpr float kMaxTwips = 2147483648.0f;
-ErrorOr<void> checkSize(Twips);
-ErrorOr<void> checkPosition(Twips);
+// A size or position that is not a finite number a page can lay out is refused with 380, as
+// every host refuses it.
+using tessivra::checkPosition;
+using tessivra::checkSize;
+using tessivra::kMaxTwips;
 
 // Text across the boundary to JavaScript.
 val jsString(std::u16string_view);
@@ -84,8 +88,6 @@ protected:
     val element_;
     int id_;
 };
-
-enum class EditSource { Typed, Pasted, Assigned };
 
 class WebTextBox final : public TextBox, public DomPart {
 public:
@@ -571,7 +573,7 @@ struct PageSettings {
     bool virtualClock = false;
 };
 
-class WebPage {
+class WebPage final : public FormFocus<DomPart> {
 public:
     // `root` is the element the page's controls go into.
     WebPage(val root, TextServices& text, PageSettings settings = {});
@@ -613,13 +615,8 @@ public:
     // The constituent named, or the control's first that takes the focus.
     DomPart* constituent(std::u16string_view control, std::u16string_view part) const;
 
-    // Focus, kept by the page and shown on the elements. A request made while the focus is
-    // moving is carried out when the move in progress is complete.
-    DomPart* focused() const { return focused_; }
-    std::string focusName() const;
-    ErrorOr<void> moveFocus(DomPart* target);
-    ErrorOr<void> focusNext();
-    ErrorOr<void> focusLeaving(DomPart*);
+    // Focus (focused, focusName, moveFocus, focusNext, focusLeaving) is kept by the page as
+    // FormFocus keeps it, and shown on the elements.
     // Whether the page itself is moving the browser's focus (its focus events are its own).
     bool showingFocus() const { return showingFocus_; }
 
@@ -639,8 +636,9 @@ public:
     std::int32_t nextHwnd() { return nextHwnd_ += 4; }
 
 private:
-    std::vector<DomPart*> tabOrder(const DomPart* alsoHere = nullptr) const;
-    DomPart* nextInTabOrder(const DomPart* from) const;
+    std::vector<DomPart*> tabOrder(const DomPart* alsoHere = nullptr) const override;
+    // The "focus" line, and the browser's focus moved to the part's element.
+    void focusChanged() override;
 
     val root_;
     PageSettings settings_;
@@ -650,9 +648,7 @@ private:
     std::vector<std::unique_ptr<WebContainer>> sites_;
     std::unordered_map<std::u16string, WebContainer*> byName_;
     std::vector<std::unique_ptr<WebWindow>> windows_;
-    DomPart* focused_ = nullptr;
-    bool moving_ = false, showingFocus_ = false;
-    std::optional<DomPart*> pendingFocus_;
+    bool showingFocus_ = false;
     std::int32_t nextHwnd_ = 0x10000;
     int depth_ = 0;
     std::optional<Error> inputError_;

@@ -1,0 +1,32 @@
+#include "framework/host/kept_values.h"
+
+#include <cmath>
+
+namespace tessivra {
+
+void KeptValues::put(std::u16string_view key, Value value) {
+    for (auto& [k, v] : entries_)
+        if (k == key) {
+            v = std::move(value);
+            return;
+        }
+    entries_.emplace_back(std::u16string(key), std::move(value));
+}
+
+const Value* KeptValues::find(std::u16string_view key) const {
+    for (const auto& [k, v] : entries_)
+        if (k == key) return &v;
+    return nullptr;
+}
+
+ErrorOr<void> KeptValues::checkKeepable(const Value& value) {
+    if (value.type() == ValueType::Object)
+        return Error{330, u"Illegal parameter. Can't write object because it does not support "
+                          u"persistence"};
+    if (value.type() == ValueType::Font &&
+        !(std::isfinite(value.font()->size) && value.font()->size > 0))
+        return Error::invalidPropertyValue();
+    return {};
+}
+
+} // namespace tessivra
