@@ -81,15 +81,7 @@ ErrorOr<void> HeadlessContainer::raiseWatched(DispId id, EventArgs args) {
 }
 
 void HeadlessContainer::journalEvent(DispId id, EventArgs args) {
-    std::string line = "event " + toUtf8(name_) + " ";
-    const EventInfo* info = control_ ? eventById(control_->controlClass(), id) : nullptr;
-    line += info ? toUtf8(info->name) : std::to_string(id);
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string pname =
-            info && i < info->params.size() ? toUtf8(info->params[i].name) : std::to_string(i + 1);
-        line += " " + pname + "=" + formatValue(args[i].get());
-    }
-    form_.journal().add(std::move(line));
+    form_.journal().add(eventLine(name_, control_ ? &control_->controlClass() : nullptr, id, args));
 }
 
 ErrorOr<FontRef> HeadlessContainer::AmbientFont() {

@@ -14,7 +14,7 @@ namespace {
 
 using HeadlessDriverBag = JsonDriverBag<HeadlessPropertyBag>;
 
-class HeadlessDriver final : public RecordingDriver {
+class HeadlessDriver final : public SiteDriver<HeadlessContainer, HeadlessWindow, Constituent> {
 public:
     explicit HeadlessDriver(const HostOptions& o)
         : form_(std::make_unique<HeadlessForm>(
@@ -134,9 +134,7 @@ public:
     std::optional<PartState> part(std::u16string_view c, std::u16string_view p) const override {
         auto* k = find(c, p);
         if (!k) return std::nullopt;
-        PartState s;
-        s.bounds = k->bounds();
-        s.tabIndex = k->tabIndex();
+        PartState s = commonState(*k);
         if (auto* t = dynamic_cast<HeadlessTextBox*>(k)) {
             s.kind = "TextBox";
             s.text = t->text();
@@ -160,44 +158,8 @@ public:
             s.font = l->font();
             s.alignment = l->alignment();
             s.backStyle = l->backStyle();
-        } else if (dynamic_cast<HeadlessTimer*>(k)) {
-            s.kind = "Timer";
-        } else if (auto* pb = dynamic_cast<HeadlessPictureBox*>(k)) {
-            s.kind = "PictureBox";
-            auto back = pb->BackColor();
-            if (!back.isError()) s.backColor = back.value();
-        } else if (auto* i = dynamic_cast<HeadlessImage*>(k)) {
-            s.kind = "Image";
-            auto pic = i->Picture();
-            if (!pic.isError()) s.picture = pic.value();
         }
         return s;
-    }
-    TextBox* textBox(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<HeadlessTextBox*>(find(c, p));
-    }
-    Label* label(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<HeadlessLabel*>(find(c, p));
-    }
-    PictureBox* pictureBox(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<HeadlessPictureBox*>(find(c, p));
-    }
-    Image* image(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<HeadlessImage*>(find(c, p));
-    }
-    Twips width(std::u16string_view c) const override {
-        auto* site = form_ ? form_->container(c) : nullptr;
-        return site ? site->width() : 0;
-    }
-    Twips height(std::u16string_view c) const override {
-        auto* site = form_ ? form_->container(c) : nullptr;
-        return site ? site->height() : 0;
-    }
-    std::int32_t windowHandle(std::u16string_view c) const override {
-        auto* site = form_ ? form_->container(c) : nullptr;
-        if (!site) return 0;
-        auto h = site->hWnd();
-        return h.isError() ? 0 : h.value();
     }
     FontRef ambientFont() const override { return form_ ? form_->ambientFont : nullptr; }
 
@@ -213,11 +175,11 @@ public:
     std::int32_t injectedFailureCode() const override { return InjectedFailureCode; }
 
 private:
-    Constituent* find(std::u16string_view c, std::u16string_view p) const {
-        if (!form_) return nullptr;
-        if (auto* site = form_->container(c)) return site->find(p);
-        if (auto* w = form_->window(c)) return w->find(p);
-        return nullptr;
+    HeadlessContainer* site(std::u16string_view c) const override {
+        return form_ ? form_->container(c) : nullptr;
+    }
+    HeadlessWindow* windowNamed(std::u16string_view name) const override {
+        return form_ ? form_->window(name) : nullptr;
     }
     template <typename F> ErrorOr<void> run(F f) { return guarded<void>(f); }
     void closeNow() override { form_.reset(); }

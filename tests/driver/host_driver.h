@@ -300,6 +300,76 @@ private:
     std::unordered_map<std::u16string, std::unique_ptr<EventSink>> sinks_;
 };
 
+// A recording driver over a form that finds its controls' containers and its windows by name
+// (null for a name it does not hold), each with find(partName) answering with a `Part`, and
+// whose containers have width(), height() and hWnd(). It reads what every such host reads alike;
+// the driver supplies the look-ups and the states of its own constituents' kinds.
+template <typename Site, typename Window, typename Part> class SiteDriver : public RecordingDriver {
+public:
+    // The constituent as the control's code sees it, through its interface.
+    TextBox* textBox(std::u16string_view c, std::u16string_view p) const override {
+        return dynamic_cast<TextBox*>(find(c, p));
+    }
+    Label* label(std::u16string_view c, std::u16string_view p) const override {
+        return dynamic_cast<Label*>(find(c, p));
+    }
+    PictureBox* pictureBox(std::u16string_view c, std::u16string_view p) const override {
+        return dynamic_cast<PictureBox*>(find(c, p));
+    }
+    Image* image(std::u16string_view c, std::u16string_view p) const override {
+        return dynamic_cast<Image*>(find(c, p));
+    }
+    Twips width(std::u16string_view c) const override {
+        auto* s = site(c);
+        return s ? s->width() : 0;
+    }
+    Twips height(std::u16string_view c) const override {
+        auto* s = site(c);
+        return s ? s->height() : 0;
+    }
+    std::int32_t windowHandle(std::u16string_view c) const override {
+        auto* s = site(c);
+        if (!s) return 0;
+        auto h = s->hWnd();
+        return h.isError() ? 0 : h.value();
+    }
+
+protected:
+    // The container of the control of that name, and the window of that name, or null (also
+    // once the form is closed).
+    virtual Site* site(std::u16string_view control) const = 0;
+    virtual Window* windowNamed(std::u16string_view name) const = 0;
+
+    // A control's constituent, or a window's, by name.
+    Part* find(std::u16string_view c, std::u16string_view p) const {
+        if (auto* s = site(c)) return s->find(p);
+        if (auto* w = windowNamed(c)) return w->find(p);
+        return nullptr;
+    }
+
+    // What is read of a constituent the same way on every host, through its interface: its place
+    // and tab index, and the kinds that show nothing of their own (a timer; a picture box's back
+    // colour; an image's picture). The driver fills in the other kinds.
+    static PartState commonState(const Part& k) {
+        PartState s;
+        s.bounds = k.bounds();
+        s.tabIndex = k.tabIndex();
+        auto* part = const_cast<Part*>(&k);
+        if (dynamic_cast<Timer*>(part)) {
+            s.kind = "Timer";
+        } else if (auto* pb = dynamic_cast<PictureBox*>(part)) {
+            s.kind = "PictureBox";
+            auto back = pb->BackColor();
+            if (!back.isError()) s.backColor = back.value();
+        } else if (auto* i = dynamic_cast<Image*>(part)) {
+            s.kind = "Image";
+            auto pic = i->Picture();
+            if (!pic.isError()) s.picture = pic.value();
+        }
+        return s;
+    }
+};
+
 // A host a suite can be instantiated over.
 struct HostKind {
     const char* name;

@@ -102,7 +102,8 @@ Qt::MouseButton buttonOf(std::int16_t b) {
     return Qt::NoButton;
 }
 
-class QtDriver final : public RecordingDriver, public HostObserver {
+class QtDriver final : public SiteDriver<QtContainer, QtWindow, QtConstituent>,
+                       public HostObserver {
 public:
     explicit QtDriver(const HostOptions& o) {
         qtApplication();
@@ -346,10 +347,8 @@ public:
     std::optional<PartState> part(std::u16string_view c, std::u16string_view p) const override {
         auto* k = find(c, p);
         if (!k) return std::nullopt;
-        PartState s;
+        PartState s = commonState(*k);
         s.kind = k->kind();
-        s.bounds = k->bounds();
-        s.tabIndex = k->tabIndex();
         if (auto* t = dynamic_cast<QtTextBox*>(k)) {
             s.text = t->Text().value();
             s.enabled = t->edit()->isEnabled();
@@ -372,38 +371,8 @@ public:
             s.font = l->font();
             s.alignment = l->alignment();
             s.backStyle = l->backStyle();
-        } else if (auto* pb = dynamic_cast<QtPictureBox*>(k)) {
-            s.backColor = pb->BackColor().value();
-        } else if (auto* i = dynamic_cast<QtImage*>(k)) {
-            s.picture = i->Picture().value();
         }
         return s;
-    }
-    TextBox* textBox(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<QtTextBox*>(find(c, p));
-    }
-    Label* label(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<QtLabel*>(find(c, p));
-    }
-    PictureBox* pictureBox(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<QtPictureBox*>(find(c, p));
-    }
-    Image* image(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<QtImage*>(find(c, p));
-    }
-    Twips width(std::u16string_view c) const override {
-        auto* site = container(c);
-        return site ? site->width() : 0;
-    }
-    Twips height(std::u16string_view c) const override {
-        auto* site = container(c);
-        return site ? site->height() : 0;
-    }
-    std::int32_t windowHandle(std::u16string_view c) const override {
-        auto* site = container(c);
-        if (!site) return 0;
-        auto h = site->hWnd();
-        return h.isError() ? 0 : h.value();
     }
     FontRef ambientFont() const override { return host_ ? host_->ambientFont() : nullptr; }
 
@@ -416,15 +385,8 @@ public:
     // ---- the host's hooks -------------------------------------------------------------------
 
     void eventRaised(QtContainer& c, DispId id, EventArgs args) override {
-        std::string line = "event " + toUtf8(c.name()) + " ";
-        const EventInfo* info = c.control() ? eventById(c.control()->controlClass(), id) : nullptr;
-        line += info ? toUtf8(info->name) : std::to_string(id);
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            std::string pname = info && i < info->params.size() ? toUtf8(info->params[i].name)
-                                                                : std::to_string(i + 1);
-            line += " " + pname + "=" + headless::formatValue(args[i].get());
-        }
-        lines_.push_back(std::move(line));
+        lines_.push_back(
+            eventLine(c.name(), c.control() ? &c.control()->controlClass() : nullptr, id, args));
     }
     void propertyChanged(QtContainer& c, std::u16string_view p) override {
         notices_[c.name()].emplace_back(p);
@@ -487,10 +449,9 @@ private:
         auto it = containers_.find(std::u16string(name));
         return it == containers_.end() ? nullptr : it->second.get();
     }
-    QtConstituent* find(std::u16string_view c, std::u16string_view p) const {
-        if (auto* site = container(c)) return site->find(p);
-        if (auto* w = host_ ? host_->window(c) : nullptr) return w->find(p);
-        return nullptr;
+    QtContainer* site(std::u16string_view c) const override { return container(c); }
+    QtWindow* windowNamed(std::u16string_view name) const override {
+        return host_ ? host_->window(name) : nullptr;
     }
     // The named constituent's widget, or the control's first that takes the focus.
     ErrorOr<QWidget*> widgetOf(std::u16string_view c, std::u16string_view p) const {

@@ -61,7 +61,7 @@ const char* keyName(std::int16_t keyCode) {
     }
 }
 
-class WebDriver final : public RecordingDriver {
+class WebDriver final : public SiteDriver<WebContainer, WebWindow, DomPart> {
 public:
     explicit WebDriver(const HostOptions& o) {
         auto& maker = textServicesMaker();
@@ -264,9 +264,7 @@ public:
     std::optional<PartState> part(std::u16string_view c, std::u16string_view p) const override {
         auto* k = find(c, p);
         if (!k) return std::nullopt;
-        PartState s;
-        s.bounds = k->bounds();
-        s.tabIndex = k->tabIndex();
+        PartState s = commonState(*k);
         if (auto* t = dynamic_cast<WebTextBox*>(k)) {
             s.kind = "TextBox";
             // What the user sees: the element's own value, read back from the DOM.
@@ -292,44 +290,8 @@ public:
             s.font = l->font();
             s.alignment = l->alignment();
             s.backStyle = l->backStyle();
-        } else if (dynamic_cast<WebTimer*>(k)) {
-            s.kind = "Timer";
-        } else if (auto* pb = dynamic_cast<WebPictureBox*>(k)) {
-            s.kind = "PictureBox";
-            auto back = pb->BackColor();
-            if (!back.isError()) s.backColor = back.value();
-        } else if (auto* i = dynamic_cast<WebImage*>(k)) {
-            s.kind = "Image";
-            auto pic = i->Picture();
-            if (!pic.isError()) s.picture = pic.value();
         }
         return s;
-    }
-    TextBox* textBox(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<WebTextBox*>(find(c, p));
-    }
-    Label* label(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<WebLabel*>(find(c, p));
-    }
-    PictureBox* pictureBox(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<WebPictureBox*>(find(c, p));
-    }
-    Image* image(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<WebImage*>(find(c, p));
-    }
-    Twips width(std::u16string_view c) const override {
-        auto* site = page_ ? page_->container(c) : nullptr;
-        return site ? site->width() : 0;
-    }
-    Twips height(std::u16string_view c) const override {
-        auto* site = page_ ? page_->container(c) : nullptr;
-        return site ? site->height() : 0;
-    }
-    std::int32_t windowHandle(std::u16string_view c) const override {
-        auto* site = page_ ? page_->container(c) : nullptr;
-        if (!site) return 0;
-        auto h = site->hWnd();
-        return h.isError() ? 0 : h.value();
     }
     FontRef ambientFont() const override { return page_ ? page_->ambientFont : nullptr; }
 
@@ -342,11 +304,11 @@ public:
 private:
     static Error noSuch(std::u16string_view name) { return noSuchNamed(u"control", name); }
 
-    DomPart* find(std::u16string_view c, std::u16string_view p) const {
-        if (!page_) return nullptr;
-        if (auto* site = page_->container(c)) return site->find(p);
-        if (auto* w = page_->window(c)) return w->find(p);
-        return nullptr;
+    WebContainer* site(std::u16string_view c) const override {
+        return page_ ? page_->container(c) : nullptr;
+    }
+    WebWindow* windowNamed(std::u16string_view name) const override {
+        return page_ ? page_->window(name) : nullptr;
     }
 
     ErrorOr<void> focusPart(std::u16string_view c, std::u16string_view p) {

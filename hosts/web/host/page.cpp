@@ -187,17 +187,8 @@ ErrorOr<void> WebContainer::PropertyChanged(std::u16string_view property) {
 }
 
 ErrorOr<void> WebContainer::RaiseEvent(DispId id, EventArgs args) {
-    if (page_.onLine) [[unlikely]] {
-        std::string line = "event " + toUtf8(name_) + " ";
-        const EventInfo* info = control_ ? eventById(control_->controlClass(), id) : nullptr;
-        line += info ? toUtf8(info->name) : std::to_string(id);
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            std::string pname = info && i < info->params.size() ? toUtf8(info->params[i].name)
-                                                                : std::to_string(i + 1);
-            line += " " + pname + "=" + formatValue(args[i].get());
-        }
-        page_.note(line);
-    }
+    if (page_.onLine) [[unlikely]]
+        page_.note(eventLine(name_, control_ ? &control_->controlClass() : nullptr, id, args));
     if (sink) return sink->Invoke(id, args);
     return {};
 }
