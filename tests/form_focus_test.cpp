@@ -6,6 +6,7 @@
 #include "framework/host/form_focus.h"
 #include "framework/host/kept_values.h"
 #include "framework/host/picture_files.h"
+#include "framework/host/runtime.h"
 
 #include <gtest/gtest.h>
 
@@ -379,6 +380,79 @@ TEST(EditRules, TheUsersEditsAreHeldToLockedAndMaxLengthAndCodesAreNot) {
     // Deleting a selection is an empty insert that goes in; an empty insert over none does not.
     EXPECT_EQ(edit(u"", EditSource::Typed, false, 0, 4, 2), "");
     EXPECT_EQ(edit(u"", EditSource::Typed, false, 0, 4, 0), "(refused)");
+}
+
+TEST(EditRules, CaretKeysCollapseTheSelectionAndStopAtTheEnds) {
+    using namespace keycodes;
+    // "abcdef" with "cd" selected (start 2, length 2).
+    EXPECT_EQ(caretAfterKey(KeyLeft, 2, 2, 6), 1);
+    EXPECT_EQ(caretAfterKey(KeyRight, 2, 2, 6), 5);
+    EXPECT_EQ(caretAfterKey(KeyHome, 2, 2, 6), 0);
+    EXPECT_EQ(caretAfterKey(KeyEnd, 2, 2, 6), 6);
+    EXPECT_EQ(caretAfterKey(KeyLeft, 0, 0, 6), 0);
+    EXPECT_EQ(caretAfterKey(KeyRight, 4, 2, 6), 6);
+    EXPECT_EQ(caretAfterKey(KeyDelete, 3, 1, 6), 3);
+}
+
+TEST(KeptValues, TextWithALoneSurrogateIsNotWholeUtf16) {
+    EXPECT_TRUE(isWholeUtf16(u""));
+    EXPECT_TRUE(isWholeUtf16(u"a\U0001F600b"));
+    const char16_t loneHigh[] = {u'a', 0xD83D, u'b', 0};
+    const char16_t loneLow[] = {0xDE00, 0};
+    const char16_t reversed[] = {0xDE00, 0xD83D, 0};
+    const char16_t highAtEnd[] = {u'a', 0xD83D, 0};
+    for (const char16_t* bad : {loneHigh, loneLow, reversed, highAtEnd})
+        EXPECT_FALSE(isWholeUtf16(bad));
+}
+
+// Text services that answer with their own name, to see where each call went.
+class NamedText final : public TextServices {
+public:
+    explicit NamedText(std::u16string n) : name(std::move(n)) {}
+    std::u16string name;
+    ErrorOr<std::u16string> UCase(std::u16string_view s) override {
+        return name + u":" + std::u16string(s);
+    }
+    ErrorOr<std::u16string> LCase(std::u16string_view) override { return name; }
+    ErrorOr<std::u16string> Chr(std::int32_t) override { return name; }
+    ErrorOr<std::int16_t> Asc(std::u16string_view) override { return std::int16_t{65}; }
+    ErrorOr<std::u16string> Format(const Value&, std::u16string_view p, std::int32_t,
+                                   std::int32_t) override {
+        return std::u16string(p);
+    }
+    ErrorOr<std::u16string> CStr(std::int16_t) override { return name; }
+    ErrorOr<std::int32_t> InStr(std::u16string_view t, std::u16string_view f) override {
+        return static_cast<std::int32_t>(t.find(f) + 1);
+    }
+    ErrorOr<std::u16string> TimeText(TimeOfDay) override { return name; }
+    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view) override { return "bytes"; }
+};
+
+template <typename Text> class PlainRuntime final : public TextRuntime<Text> {
+public:
+    using TextRuntime<Text>::TextRuntime;
+    ErrorOr<std::int32_t> MsgBox(std::u16string_view, std::int32_t, std::u16string_view) override {
+        return msgbox::OK;
+    }
+    ErrorOr<void> SendKeys(std::u16string_view, const Value&) override { return {}; }
+    ErrorOr<TimeOfDay> Time() override { return TimeOfDay{}; }
+    ErrorOr<std::u16string> AppPath() override { return u"/"; }
+};
+
+TEST(TextRuntime, TextCallsGoToTheServicesHeldOrReferredTo) {
+    NamedText shared(u"shared");
+    PlainRuntime<TextServices&> referring(shared);
+    PlainRuntime<NamedText> holding(u"own");
+    Runtime& a = referring;
+    Runtime& b = holding;
+    EXPECT_EQ(a.UCase(u"x").value(), u"shared:x");
+    EXPECT_EQ(b.UCase(u"x").value(), u"own:x");
+    shared.name = u"renamed"; // a reference sees the services as they are now
+    EXPECT_EQ(a.CStr(1).value(), u"renamed");
+    EXPECT_EQ(&referring.text(), &shared);
+    EXPECT_EQ(b.Format(Value(), u"0.00", 1, 1).value(), u"0.00");
+    EXPECT_EQ(b.InStr(u"abc", u"c").value(), 3);
+    EXPECT_EQ(b.StrConvFromUnicode(u"x").value(), "bytes");
 }
 
 TEST(PictureFiles, HeadersAreCheckedAgainstTheBytesThereAre) {

@@ -21,4 +21,21 @@ std::optional<std::u16string_view> admittedEdit(std::u16string_view insert, Edit
     return insert;
 }
 
+std::int32_t caretAfterKey(std::int16_t keyCode, std::int32_t selStart, std::int32_t selLength,
+                           std::int32_t length) {
+    using namespace keycodes;
+    switch (keyCode) {
+    case KeyLeft:
+        return std::max(0, selStart - 1);
+    case KeyRight:
+        return std::min(length, selStart + selLength + 1);
+    case KeyHome:
+        return 0;
+    case KeyEnd:
+        return length;
+    default:
+        return selStart;
+    }
+}
+
 } // namespace tessivra

@@ -4,6 +4,17 @@
 
 namespace tessivra {
 
+bool isWholeUtf16(std::u16string_view s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] <= 0xDFFF)
+            ++i;
+        else if (s[i] >= 0xD800 && s[i] <= 0xDFFF)
+            return false;
+    }
+    return true;
+}
+
 void KeptValues::put(std::u16string_view key, Value value) {
     for (auto& [k, v] : entries_)
         if (k == key) {

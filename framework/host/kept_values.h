@@ -13,6 +13,10 @@
 
 namespace tessivra {
 
+// Whether text is whole UTF-16, every surrogate in a pair: what UTF-8, and so a kept file's text,
+// can carry. Text that is not is kept as its code units.
+bool isWholeUtf16(std::u16string_view);
+
 class KeptValues {
 public:
     // Puts a value in by hand, of any type, replacing one under the same key.

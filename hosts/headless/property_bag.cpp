@@ -13,17 +13,6 @@ namespace {
 
 // Text is written as a JSON string; text that UTF-8 cannot carry (a lone surrogate) is written
 // as its UTF-16 code units, {"utf16": [...]}, so that it comes back as it was.
-bool isWholeUtf16(std::u16string_view s) {
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-            s[i + 1] <= 0xDFFF)
-            ++i;
-        else if (s[i] >= 0xD800 && s[i] <= 0xDFFF)
-            return false;
-    }
-    return true;
-}
-
 json textJson(std::u16string_view s) {
     if (isWholeUtf16(s)) return toUtf8(s);
     json units = json::array();

@@ -3,8 +3,7 @@
 namespace tessivra::headless {
 
 namespace {
-constexpr std::int16_t KeyBackspace = 8, KeyEnter = 13, KeyEnd = 35, KeyHome = 36, KeyLeft = 37,
-                       KeyRight = 39, KeyDelete = 46;
+using namespace keycodes;
 std::string flag(bool b) {
     return b ? "True" : "False";
 }
@@ -276,18 +275,11 @@ ErrorOr<void> HeadlessTextBox::pressKey(std::int16_t keyCode, std::int16_t shift
         }
         break;
     case KeyLeft:
-        selStart_ = std::max(0, selStart_ - 1);
-        selLength_ = 0;
-        break;
     case KeyRight:
-        selStart_ = std::min(static_cast<std::int32_t>(text_.size()), selStart_ + selLength_ + 1);
-        selLength_ = 0;
-        break;
     case KeyHome:
-        selStart_ = selLength_ = 0;
-        break;
     case KeyEnd:
-        selStart_ = static_cast<std::int32_t>(text_.size());
+        selStart_ =
+            caretAfterKey(downCode, selStart_, selLength_, static_cast<std::int32_t>(text_.size()));
         selLength_ = 0;
         break;
     default:

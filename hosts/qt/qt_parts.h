@@ -63,38 +63,20 @@ ErrorOr<std::shared_ptr<QtPicture>> decodeBitmapResource(std::span<const std::ui
 ErrorOr<std::shared_ptr<QtPicture>> decodeIconFile(std::span<const std::uint8_t>, ResourceKind);
 ErrorOr<std::shared_ptr<QtPicture>> decodePictureFile(std::span<const std::uint8_t>);
 
-class QtRuntime final : public Runtime {
+// The ICU text services, held here, and the desktop's own message box, keys and clock.
+class QtRuntime final : public TextRuntime<icuruntime::IcuTextServices> {
 public:
     QtRuntime(QtHostImpl&, icuruntime::TextSettings);
-    ErrorOr<std::u16string> UCase(std::u16string_view s) override { return text_.UCase(s); }
-    ErrorOr<std::u16string> LCase(std::u16string_view s) override { return text_.LCase(s); }
-    ErrorOr<std::u16string> Chr(std::int32_t code) override { return text_.Chr(code); }
-    ErrorOr<std::int16_t> Asc(std::u16string_view s) override { return text_.Asc(s); }
-    ErrorOr<std::u16string> Format(const Value& e, std::u16string_view p, std::int32_t d,
-                                   std::int32_t w) override {
-        return text_.Format(e, p, d, w);
-    }
-    ErrorOr<std::u16string> CStr(std::int16_t v) override { return text_.CStr(v); }
-    ErrorOr<std::int32_t> InStr(std::u16string_view t, std::u16string_view f) override {
-        return text_.InStr(t, f);
-    }
-    ErrorOr<std::u16string> TimeText(TimeOfDay t) override { return text_.TimeText(t); }
-    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view s) override {
-        return text_.StrConvFromUnicode(s);
-    }
     ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
                                  std::u16string_view title) override;
     ErrorOr<void> SendKeys(std::u16string_view keys, const Value& wait) override;
     ErrorOr<TimeOfDay> Time() override;
     ErrorOr<std::u16string> AppPath() override;
 
-    icuruntime::IcuTextServices& text() { return text_; }
-
 private:
     // Delivers one request's keys to whatever holds the focus then.
     void deliver(const std::u16string& keys);
     QtHostImpl& host_;
-    icuruntime::IcuTextServices text_;
 };
 
 // Opens addresses and files with the desktop's handler (QDesktopServices::openUrl), the texts

@@ -55,7 +55,7 @@ std::string ansiCodePageFor(std::string_view tag) {
 // ---- runtime --------------------------------------------------------------------------------
 
 QtRuntime::QtRuntime(QtHostImpl& host, icuruntime::TextSettings s)
-    : host_(host), text_(std::move(s)) {}
+    : TextRuntime(std::move(s)), host_(host) {}
 
 ErrorOr<std::int32_t> QtRuntime::MsgBox(std::u16string_view prompt, std::int32_t style,
                                         std::u16string_view title) {

@@ -16,7 +16,7 @@ namespace tessivra::qt {
 
 namespace {
 
-constexpr std::int16_t KeyBackspace = 8, KeyTab = 9, KeyEnter = 13, KeyEscape = 27;
+using namespace keycodes;
 
 // The Windows virtual-key code of a Qt key, or 0 for a key that has none.
 std::int16_t virtualKey(int key) {

@@ -7,9 +7,7 @@ namespace tessivra::web {
 
 namespace {
 
-constexpr std::int16_t KeyBackspace = 8, KeyTab = 9, KeyEnter = 13, KeyEscape = 27, KeyEnd = 35,
-                       KeyHome = 36, KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40,
-                       KeyDelete = 46;
+using namespace keycodes;
 
 val makeElement(const char* tag) {
     return val::global("document").call<val>("createElement", val(tag));
@@ -399,21 +397,10 @@ ErrorOr<void> WebTextBox::keyDown(std::int16_t keyCode, std::int16_t shift,
         }
         break;
     case KeyLeft:
-        selStart_ = std::max(0, selStart_ - 1);
-        selLength_ = 0;
-        showSelection();
-        break;
     case KeyRight:
-        selStart_ = std::min(size, selStart_ + selLength_ + 1);
-        selLength_ = 0;
-        showSelection();
-        break;
     case KeyHome:
-        selStart_ = selLength_ = 0;
-        showSelection();
-        break;
     case KeyEnd:
-        selStart_ = size;
+        selStart_ = caretAfterKey(downCode, selStart_, selLength_, size);
         selLength_ = 0;
         showSelection();
         break;

@@ -26,17 +26,6 @@ Error outOfRange(const std::string& what) {
     return {errc::Overflow, u"Overflow: " + fromUtf8(what) + u" is out of range"};
 }
 
-bool isWholeUtf16(std::u16string_view s) {
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-            s[i + 1] <= 0xDFFF)
-            ++i;
-        else if (s[i] >= 0xD800 && s[i] <= 0xDFFF)
-            return false;
-    }
-    return true;
-}
-
 // Text JSON's UTF-8 cannot carry (a lone surrogate) goes as its code units.
 val textJson(std::u16string_view s) {
     if (isWholeUtf16(s)) return jsString(s);

@@ -469,33 +469,16 @@ public:
 
 // The message box, send keys and the clock: the page's own services beside the runtime's text
 // services.
-class WebRuntime final : public Runtime {
+class WebRuntime final : public TextRuntime<TextServices&> {
 public:
     WebRuntime(WebPage& page, TextServices& text, std::u16string appPath)
-        : page_(page), text_(text), appPath_(std::move(appPath)) {}
-    ErrorOr<std::u16string> UCase(std::u16string_view s) override { return text_.UCase(s); }
-    ErrorOr<std::u16string> LCase(std::u16string_view s) override { return text_.LCase(s); }
-    ErrorOr<std::u16string> Chr(std::int32_t c) override { return text_.Chr(c); }
-    ErrorOr<std::int16_t> Asc(std::u16string_view s) override { return text_.Asc(s); }
-    ErrorOr<std::u16string> Format(const Value& e, std::u16string_view p, std::int32_t d,
-                                   std::int32_t w) override {
-        return text_.Format(e, p, d, w);
-    }
-    ErrorOr<std::u16string> CStr(std::int16_t v) override { return text_.CStr(v); }
-    ErrorOr<std::int32_t> InStr(std::u16string_view t, std::u16string_view f) override {
-        return text_.InStr(t, f);
-    }
-    ErrorOr<std::u16string> TimeText(TimeOfDay t) override { return text_.TimeText(t); }
-    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view s) override {
-        return text_.StrConvFromUnicode(s);
-    }
+        : TextRuntime(text), page_(page), appPath_(std::move(appPath)) {}
     ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
                                  std::u16string_view title) override;
     ErrorOr<void> SendKeys(std::u16string_view keys, const Value& wait) override;
     ErrorOr<TimeOfDay> Time() override;
     ErrorOr<std::u16string> AppPath() override { return appPath_; }
 
-    TextServices& text() { return text_; }
     // Answers message boxes in place of the user: a test, or a page that shows its own box.
     // Without it the browser's blocking alert stands in for the modal box.
     std::function<std::int32_t(std::u16string_view prompt, std::int32_t style,
@@ -505,30 +488,14 @@ public:
 
 private:
     WebPage& page_;
-    TextServices& text_;
     std::u16string appPath_;
 };
 
 // One control's runtime: the page's, with the control's container told of its message boxes.
-class SiteRuntime final : public Runtime {
+class SiteRuntime final : public TextRuntime<TextServices&> {
 public:
-    SiteRuntime(WebContainer& site, WebRuntime& page) : site_(site), page_(page) {}
-    ErrorOr<std::u16string> UCase(std::u16string_view s) override { return page_.UCase(s); }
-    ErrorOr<std::u16string> LCase(std::u16string_view s) override { return page_.LCase(s); }
-    ErrorOr<std::u16string> Chr(std::int32_t c) override { return page_.Chr(c); }
-    ErrorOr<std::int16_t> Asc(std::u16string_view s) override { return page_.Asc(s); }
-    ErrorOr<std::u16string> Format(const Value& e, std::u16string_view p, std::int32_t d,
-                                   std::int32_t w) override {
-        return page_.Format(e, p, d, w);
-    }
-    ErrorOr<std::u16string> CStr(std::int16_t v) override { return page_.CStr(v); }
-    ErrorOr<std::int32_t> InStr(std::u16string_view t, std::u16string_view f) override {
-        return page_.InStr(t, f);
-    }
-    ErrorOr<std::u16string> TimeText(TimeOfDay t) override { return page_.TimeText(t); }
-    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view s) override {
-        return page_.StrConvFromUnicode(s);
-    }
+    SiteRuntime(WebContainer& site, WebRuntime& page)
+        : TextRuntime(page.text()), site_(site), page_(page) {}
     ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
                                  std::u16string_view title) override {
         if (site_.onMessageBox) site_.onMessageBox(prompt);
