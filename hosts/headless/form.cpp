@@ -178,7 +178,7 @@ ErrorOr<Control*> HeadlessForm::site(std::u16string_view name, std::shared_ptr<C
     TRY(control->setSite(Site{*site, runtime_, shellForControls(), objects_}));
     site->control_ = std::move(control);
     HeadlessContainer& placed = *site;
-    byName_.emplace(placed.name(), &placed);
+    named_.add(placed);
     sites_.push_back(std::move(site));
     TRY(placed.control_->UserControl_Initialize());
     return placed.control_.get();
@@ -214,38 +214,30 @@ ErrorOr<Control*> HeadlessForm::add(std::u16string_view name, const ControlFacto
     if (control.isError()) return control.releaseError();
     site->control_ = control.releaseValue();
     HeadlessContainer& placed = *site;
-    byName_.emplace(placed.name(), &placed);
+    named_.add(placed);
     sites_.push_back(std::move(site));
     TRY(placed.control_->UserControl_Initialize());
     return placed.control_.get();
 }
 
 HeadlessContainer* HeadlessForm::container(std::u16string_view name) const {
-    auto it = byName_.find(std::u16string(name));
-    return it == byName_.end() ? nullptr : it->second;
+    return named_.find(name);
 }
 
 Control* HeadlessForm::control(std::u16string_view name) const {
-    auto* c = container(name);
-    return c ? c->control() : nullptr;
+    return named_.control(name);
 }
 
 ErrorOr<void> HeadlessForm::load(std::u16string_view name, PropertyBag& bag) {
-    auto* c = control(name);
-    if (!c) return noSuchNamed(u"control", name);
-    return c->UserControl_ReadProperties(bag);
+    return named_.load(name, bag);
 }
 
 ErrorOr<void> HeadlessForm::save(std::u16string_view name, PropertyBag& bag) {
-    auto* c = control(name);
-    if (!c) return noSuchNamed(u"control", name);
-    return c->UserControl_WriteProperties(bag);
+    return named_.save(name, bag);
 }
 
 ErrorOr<void> HeadlessForm::place(std::u16string_view name) {
-    auto* c = control(name);
-    if (!c) return noSuchNamed(u"control", name);
-    TRY(c->UserControl_Resize());
+    TRY(named_.place(name));
     return deliverSentKeys();
 }
 

@@ -7,6 +7,7 @@
 #include "framework/host/checks.h"
 #include "framework/host/edit_rules.h"
 #include "framework/host/form_focus.h"
+#include "framework/named_sites.h"
 #include "hosts/headless/journal.h"
 #include "hosts/headless/objects.h"
 #include "hosts/headless/runtime.h"
@@ -558,8 +559,7 @@ private:
     RecordingShell recordingShell_;
     HeadlessObjects objects_;
     std::vector<std::unique_ptr<HeadlessContainer>> sites_;
-    // Names to containers, so that a form of many controls finds one without a search.
-    std::unordered_map<std::u16string, HeadlessContainer*> byName_;
+    NamedSites<HeadlessContainer> named_;
     std::vector<std::unique_ptr<HeadlessWindow>> windows_;
     std::int32_t nextHwnd_ = 0x10000;
 };

@@ -105,6 +105,15 @@ ErrorOr<QCursor> cursorFor(std::int16_t pointer, const PictureRef& icon) {
     }
 }
 
+ErrorOr<void> showPointer(QWidget& w, std::int16_t pointer, const PictureRef& icon) {
+    if (pointer == 0) {
+        w.unsetCursor();
+        return {};
+    }
+    w.setCursor(TRY(cursorFor(pointer, icon)));
+    return {};
+}
+
 QFont toQFont(const FontRef& f) {
     if (!f) return QApplication::font();
     QFont q(toQ(f->name));
@@ -554,19 +563,14 @@ ErrorOr<PictureRef> QtLabel::MouseIcon() {
 }
 ErrorOr<void> QtLabel::setMouseIcon(PictureRef v) {
     mouseIcon_ = std::move(v);
-    if (mousePointer_ == 99) label_->setCursor(TRY(cursorFor(99, mouseIcon_)));
+    if (mousePointer_ == 99) TRY(showPointer(*label_, 99, mouseIcon_));
     return {};
 }
 ErrorOr<std::int16_t> QtLabel::MousePointer() {
     return mousePointer_;
 }
 ErrorOr<void> QtLabel::setMousePointer(std::int16_t v) {
-    if (v == 0) {
-        label_->unsetCursor();
-    } else {
-        auto cursor = TRY(cursorFor(v, mouseIcon_));
-        label_->setCursor(cursor);
-    }
+    TRY(showPointer(*label_, v, mouseIcon_));
     mousePointer_ = v;
     return {};
 }

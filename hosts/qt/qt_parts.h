@@ -36,6 +36,9 @@ inline std::u16string fromQ(const QString& s) {
 QColor toQColor(Colour);
 // The cursor of a MousePointer value (99 takes the icon's picture); refused values fail.
 ErrorOr<QCursor> cursorFor(std::int16_t pointer, const PictureRef& icon);
+// Shows a MousePointer value's cursor over a widget (0: the widget's own); a refused value
+// changes nothing.
+ErrorOr<void> showPointer(QWidget&, std::int16_t pointer, const PictureRef& icon);
 // The Qt font of an automation font; null gives the application's.
 QFont toQFont(const FontRef&);
 // Fonts, sizes and positions are checked as every host checks them: a font's size finite and

@@ -295,19 +295,14 @@ ErrorOr<PictureRef> QtTextBox::MouseIcon() {
 }
 ErrorOr<void> QtTextBox::setMouseIcon(PictureRef v) {
     mouseIcon_ = std::move(v);
-    if (mousePointer_ == 99) edit_->setCursor(TRY(cursorFor(99, mouseIcon_)));
+    if (mousePointer_ == 99) TRY(showPointer(*edit_, 99, mouseIcon_));
     return {};
 }
 ErrorOr<std::int16_t> QtTextBox::MousePointer() {
     return mousePointer_;
 }
 ErrorOr<void> QtTextBox::setMousePointer(std::int16_t v) {
-    if (v == 0) {
-        edit_->unsetCursor();
-    } else {
-        auto cursor = TRY(cursorFor(v, mouseIcon_));
-        edit_->setCursor(cursor);
-    }
+    TRY(showPointer(*edit_, v, mouseIcon_));
     mousePointer_ = v;
     return {};
 }

@@ -153,11 +153,7 @@ public:
         } else if (auto* l = dynamic_cast<HeadlessLabel*>(k)) {
             s.kind = "Label";
             s.text = l->caption();
-            s.foreColor = l->foreColor();
-            s.bold = l->bold();
-            s.font = l->font();
-            s.alignment = l->alignment();
-            s.backStyle = l->backStyle();
+            readLabelLook(*l, s);
         }
         return s;
     }

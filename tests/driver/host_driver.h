@@ -347,6 +347,17 @@ protected:
         return nullptr;
     }
 
+    // A label's look as the host's label keeps it: its colours (the back colour where the host
+    // keeps one apart), boldness, font, alignment and back style.
+    template <typename HostLabel> static void readLabelLook(const HostLabel& l, PartState& s) {
+        s.foreColor = l.foreColor();
+        if constexpr (requires { l.backColor(); }) s.backColor = l.backColor();
+        s.bold = l.bold();
+        s.font = l.font();
+        s.alignment = l.alignment();
+        s.backStyle = l.backStyle();
+    }
+
     // What is read of a constituent the same way on every host, through its interface: its place
     // and tab index, and the kinds that show nothing of their own (a timer; a picture box's back
     // colour; an image's picture). The driver fills in the other kinds.

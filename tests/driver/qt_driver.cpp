@@ -365,12 +365,7 @@ public:
             s.value = v->value();
         } else if (auto* l = dynamic_cast<QtLabel*>(k)) {
             s.text = l->caption();
-            s.foreColor = l->foreColor();
-            s.backColor = l->backColor();
-            s.bold = l->bold();
-            s.font = l->font();
-            s.alignment = l->alignment();
-            s.backStyle = l->backStyle();
+            readLabelLook(*l, s);
         }
         return s;
     }

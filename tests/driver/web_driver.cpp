@@ -284,12 +284,7 @@ public:
         } else if (auto* l = dynamic_cast<WebLabel*>(k)) {
             s.kind = "Label";
             s.text = fromJs(l->element()["textContent"]);
-            s.foreColor = l->foreColor();
-            s.backColor = l->backColor();
-            s.bold = l->bold();
-            s.font = l->font();
-            s.alignment = l->alignment();
-            s.backStyle = l->backStyle();
+            readLabelLook(*l, s);
         }
         return s;
     }

@@ -348,7 +348,7 @@ ErrorOr<Control*> WebPage::add(std::u16string_view name, const ControlFactory& f
     if (control.isError()) return control.releaseError();
     site->control_ = control.releaseValue();
     WebContainer& placed = *site;
-    byName_.emplace(placed.name(), &placed);
+    named_.add(placed);
     sites_.push_back(std::move(site));
     TRY(placed.control_->UserControl_Initialize());
     return placed.control_.get();
@@ -361,38 +361,30 @@ void WebPage::remove(std::u16string_view name) {
     forgetPartsOf(*site);
     site->destroyConstituents();
     site->control_.reset();
-    byName_.erase(std::u16string(name));
+    named_.remove(name);
     // An element the page made goes with the control; one it was given stays its owner's.
     if (site->ownsElement) site->element().call<void>("remove");
     std::erase_if(sites_, [&](const auto& s) { return s.get() == site; });
 }
 
 WebContainer* WebPage::container(std::u16string_view name) const {
-    auto it = byName_.find(std::u16string(name));
-    return it == byName_.end() ? nullptr : it->second;
+    return named_.find(name);
 }
 
 Control* WebPage::control(std::u16string_view name) const {
-    auto* c = container(name);
-    return c ? c->control() : nullptr;
+    return named_.control(name);
 }
 
 ErrorOr<void> WebPage::load(std::u16string_view name, PropertyBag& bag) {
-    auto* c = control(name);
-    if (!c) return noSuchNamed(u"control", name);
-    return c->UserControl_ReadProperties(bag);
+    return named_.load(name, bag);
 }
 
 ErrorOr<void> WebPage::save(std::u16string_view name, PropertyBag& bag) {
-    auto* c = control(name);
-    if (!c) return noSuchNamed(u"control", name);
-    return c->UserControl_WriteProperties(bag);
+    return named_.save(name, bag);
 }
 
 ErrorOr<void> WebPage::place(std::u16string_view name) {
-    auto* c = control(name);
-    if (!c) return noSuchNamed(u"control", name);
-    TRY(c->UserControl_Resize());
+    TRY(named_.place(name));
     return deliverSentKeys();
 }
 

@@ -13,6 +13,7 @@
 #include "framework/host/checks.h"
 #include "framework/host/edit_rules.h"
 #include "framework/host/form_focus.h"
+#include "framework/named_sites.h"
 
 #include <emscripten/val.h>
 
@@ -613,7 +614,7 @@ private:
     WebShell shell_;
     WebObjects objects_;
     std::vector<std::unique_ptr<WebContainer>> sites_;
-    std::unordered_map<std::u16string, WebContainer*> byName_;
+    NamedSites<WebContainer> named_;
     std::vector<std::unique_ptr<WebWindow>> windows_;
     bool showingFocus_ = false;
     std::int32_t nextHwnd_ = 0x10000;
