@@ -1,8 +1,8 @@
 #pragma once
 // The containers of a form by their controls' names, so that a form of many controls finds one
 // without a search, and what a form does to a control it names: load and save its properties,
-// and run its resize handler for its first placement. Each refuses a name the form does not hold
-// with the same error on every host. `Site` has name() and control().
+// run its resize handler for its first placement, and check a size it is to be given. Each refuses
+// a name the form does not hold with the same error on every host. `Site` has name() and control().
 
 #include "framework/control.h"
 #include "framework/host/checks.h"
@@ -37,6 +37,15 @@ public:
     ErrorOr<void> place(std::u16string_view name) const {
         auto* c = TRY(named(name));
         return c->UserControl_Resize();
+    }
+
+    // The container of a control the form is to resize, once the size is one it can hold.
+    ErrorOr<Site*> toResize(std::u16string_view name, Twips width, Twips height) const {
+        auto* site = find(name);
+        if (!site) return noSuchNamed(u"control", name);
+        TRY(checkSize(width));
+        TRY(checkSize(height));
+        return site;
     }
 
 private:

@@ -138,6 +138,14 @@ void QtConstituent::place(QWidget* w, QWidget* parent) {
     if (parent && parent->isVisible()) w->show();
 }
 
+ErrorOr<void> QtConstituent::setBound(QWidget* w, Twips Bounds::*bound, Twips value) {
+    const bool position = bound == &Bounds::left || bound == &Bounds::top;
+    TRY(position ? checkPosition(value) : checkSize(value));
+    bounds_.*bound = value;
+    reposition(w);
+    return {};
+}
+
 void QtConstituent::reposition(QWidget* w) {
     if (!w) return;
     w->setGeometry(QtHost::toPixels(bounds_.left), QtHost::toPixels(bounds_.top),
@@ -259,10 +267,7 @@ ErrorOr<Twips> QtCommandButton::Left() {
     return bounds_.left;
 }
 ErrorOr<void> QtCommandButton::setLeft(Twips v) {
-    TRY(checkPosition(v));
-    bounds_.left = v;
-    reposition(button_);
-    return {};
+    return setBound(button_, &Bounds::left, v);
 }
 
 // ---- vertical scroll bar --------------------------------------------------------------------
@@ -377,16 +382,10 @@ ErrorOr<Twips> QtVScrollBar::Width() {
     return bounds_.width;
 }
 ErrorOr<void> QtVScrollBar::setLeft(Twips v) {
-    TRY(checkPosition(v));
-    bounds_.left = v;
-    reposition(bar_);
-    return {};
+    return setBound(bar_, &Bounds::left, v);
 }
 ErrorOr<void> QtVScrollBar::setHeight(Twips v) {
-    TRY(checkSize(v));
-    bounds_.height = v;
-    reposition(bar_);
-    return {};
+    return setBound(bar_, &Bounds::height, v);
 }
 
 // ---- label ----------------------------------------------------------------------------------
@@ -510,19 +509,13 @@ ErrorOr<Twips> QtLabel::Width() {
     return bounds_.width;
 }
 ErrorOr<void> QtLabel::setWidth(Twips v) {
-    TRY(checkSize(v));
-    bounds_.width = v;
-    reposition(label_);
-    return {};
+    return setBound(label_, &Bounds::width, v);
 }
 ErrorOr<Twips> QtLabel::Height() {
     return bounds_.height;
 }
 ErrorOr<void> QtLabel::setHeight(Twips v) {
-    TRY(checkSize(v));
-    bounds_.height = v;
-    reposition(label_);
-    return {};
+    return setBound(label_, &Bounds::height, v);
 }
 ErrorOr<Colour> QtLabel::BackColor() {
     return backColor_;

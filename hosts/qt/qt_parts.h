@@ -202,6 +202,9 @@ protected:
     // Places the widget at the bounds, in pixels.
     void place(QWidget*, QWidget* parent);
     void reposition(QWidget*);
+    // Moves or resizes the widget: one of the bounds set, checked as a position (left, top) or a
+    // size (width, height) first.
+    ErrorOr<void> setBound(QWidget*, Twips Bounds::*bound, Twips value);
     // Focus events of the widget: tells the controls of real moves only. A window activation
     // (a modal box opening or closing) or a pop-up is not a move of the form's focus.
     static bool isFocusMove(Qt::FocusReason r) {

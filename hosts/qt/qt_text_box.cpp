@@ -403,19 +403,13 @@ ErrorOr<Twips> QtTextBox::Width() {
     return bounds_.width;
 }
 ErrorOr<void> QtTextBox::setWidth(Twips v) {
-    TRY(checkSize(v));
-    bounds_.width = v;
-    reposition(edit_);
-    return {};
+    return setBound(edit_, &Bounds::width, v);
 }
 ErrorOr<Twips> QtTextBox::Height() {
     return bounds_.height;
 }
 ErrorOr<void> QtTextBox::setHeight(Twips v) {
-    TRY(checkSize(v));
-    bounds_.height = v;
-    reposition(edit_);
-    return {};
+    return setBound(edit_, &Bounds::height, v);
 }
 ErrorOr<void> QtTextBox::SetFocus() {
     return setFocusOn(edit_);

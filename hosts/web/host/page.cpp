@@ -389,10 +389,7 @@ ErrorOr<void> WebPage::place(std::u16string_view name) {
 }
 
 ErrorOr<void> WebPage::resize(std::u16string_view name, Twips w, Twips h) {
-    auto* site = container(name);
-    if (!site) return noSuchNamed(u"control", name);
-    TRY(checkSize(w));
-    TRY(checkSize(h));
+    auto* site = TRY(named_.toResize(name, w, h));
     TRY(site->resizeTo(w, h));
     return deliverSentKeys();
 }
