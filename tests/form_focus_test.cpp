@@ -394,6 +394,23 @@ TEST(EditRules, CaretKeysCollapseTheSelectionAndStopAtTheEnds) {
     EXPECT_EQ(caretAfterKey(KeyDelete, 3, 1, 6), 3);
 }
 
+TEST(EditRules, BackspaceAndDeleteTakeTheSelectionOrTheCharacterBesideTheCaret) {
+    using namespace keycodes;
+    auto select = [](std::int16_t key, std::int32_t start, std::int32_t length) {
+        std::int32_t s = start, l = length;
+        const bool any = selectForDeletion(key, s, l, 4);
+        return any ? std::to_string(s) + "+" + std::to_string(l) : std::string("none");
+    };
+    EXPECT_EQ(select(KeyBackspace, 1, 2), "1+2"); // a selection is taken as it is
+    EXPECT_EQ(select(KeyDelete, 1, 2), "1+2");
+    EXPECT_EQ(select(KeyBackspace, 2, 0), "1+1");
+    EXPECT_EQ(select(KeyDelete, 2, 0), "2+1");
+    EXPECT_EQ(select(KeyBackspace, 0, 0), "none");
+    EXPECT_EQ(select(KeyDelete, 4, 0), "none");
+    EXPECT_EQ(select(KeyDelete, 0, 0), "0+1");
+    EXPECT_EQ(select(KeyBackspace, 4, 0), "3+1");
+}
+
 TEST(KeptValues, TextWithALoneSurrogateIsNotWholeUtf16) {
     EXPECT_TRUE(isWholeUtf16(u""));
     EXPECT_TRUE(isWholeUtf16(u"a\U0001F600b"));

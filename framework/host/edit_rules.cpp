@@ -38,4 +38,17 @@ std::int32_t caretAfterKey(std::int16_t keyCode, std::int32_t selStart, std::int
     }
 }
 
+bool selectForDeletion(std::int16_t keyCode, std::int32_t& selStart, std::int32_t& selLength,
+                       std::int32_t length) {
+    if (selLength > 0) return true;
+    if (keyCode == keycodes::KeyBackspace) {
+        if (selStart == 0) return false;
+        --selStart;
+    } else if (selStart >= length) {
+        return false;
+    }
+    selLength = 1;
+    return true;
+}
+
 } // namespace tessivra

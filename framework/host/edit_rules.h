@@ -32,4 +32,10 @@ std::optional<std::u16string_view> admittedEdit(std::u16string_view insert, Edit
                                                 bool locked, std::int32_t maxLength,
                                                 std::int32_t textLength, std::int32_t selLength);
 
+// Selects what Backspace or Delete removes when nothing is selected: the character before
+// (Backspace) or after (Delete) the caret. False when there is nothing to remove: no selection
+// and the caret at that end of a text `length` long.
+bool selectForDeletion(std::int16_t keyCode, std::int32_t& selStart, std::int32_t& selLength,
+                       std::int32_t length);
+
 } // namespace tessivra

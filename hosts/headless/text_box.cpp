@@ -269,10 +269,9 @@ ErrorOr<void> HeadlessTextBox::pressKey(std::int16_t keyCode, std::int16_t shift
     }
     switch (downCode) {
     case KeyDelete:
-        if (!locked_ && (selLength_ > 0 || selStart_ < static_cast<std::int32_t>(text_.size()))) {
-            if (selLength_ == 0) selLength_ = 1;
+        if (!locked_ && selectForDeletion(KeyDelete, selStart_, selLength_,
+                                          static_cast<std::int32_t>(text_.size())))
             TRY(replaceSelection(u"", EditSource::Typed));
-        }
         break;
     case KeyLeft:
     case KeyRight:
@@ -294,16 +293,11 @@ ErrorOr<void> HeadlessTextBox::deliverKeyPress(std::int16_t& keyAscii) {
     if (events_) TRY(events_->KeyPress(keyAscii));
     // A single-line box inserts printable characters only; a handler's 0 inserts nothing.
     if (keyAscii == KeyBackspace) {
-        if (locked_) return {};
-        if (selLength_ == 0 && selStart_ > 0) {
-            --selStart_;
-            selLength_ = 1;
-        }
-        if (selLength_ > 0) {
-            // Deleting is never held back by the length limit.
-            return editInPlace(u"");
-        }
-        return {};
+        if (locked_ || !selectForDeletion(KeyBackspace, selStart_, selLength_,
+                                          static_cast<std::int32_t>(text_.size())))
+            return {};
+        // Deleting is never held back by the length limit.
+        return editInPlace(u"");
     }
     if (keyAscii < 32 || keyAscii > 255) return {};
     auto ch = form().runtime().fromCodePage(static_cast<std::uint8_t>(keyAscii));

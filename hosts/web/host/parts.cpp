@@ -391,10 +391,8 @@ ErrorOr<void> WebTextBox::keyDown(std::int16_t keyCode, std::int16_t shift,
     const auto size = static_cast<std::int32_t>(text_.size());
     switch (downCode) {
     case KeyDelete:
-        if (!locked_ && (selLength_ > 0 || selStart_ < size)) {
-            if (selLength_ == 0) selLength_ = 1;
+        if (!locked_ && selectForDeletion(KeyDelete, selStart_, selLength_, size))
             TRY(replaceSelection(u"", EditSource::Typed));
-        }
         break;
     case KeyLeft:
     case KeyRight:
@@ -414,14 +412,11 @@ ErrorOr<void> WebTextBox::deliverKeyPress(std::int16_t& keyAscii) {
     if (events_) TRY(events_->KeyPress(keyAscii));
     // A single-line box inserts printable characters only; a handler's 0 inserts nothing.
     if (keyAscii == KeyBackspace) {
-        if (locked_) return {};
-        if (selLength_ == 0 && selStart_ > 0) {
-            --selStart_;
-            selLength_ = 1;
-        }
+        if (locked_ || !selectForDeletion(KeyBackspace, selStart_, selLength_,
+                                          static_cast<std::int32_t>(text_.size())))
+            return {};
         // Deleting is never held back by the length limit.
-        if (selLength_ > 0) return editInPlace(u"");
-        return {};
+        return editInPlace(u"");
     }
     if (keyAscii < 32 || keyAscii > 255) return {};
     auto ch = page().runtime().Chr(keyAscii);
