@@ -1,5 +1,7 @@
 #include "framework/dispatch.h"
 
+#include "framework/host/value_text.h"
+
 #include <algorithm>
 #include <functional>
 #include <tuple>
@@ -66,6 +68,19 @@ const EventInfo* eventById(const ControlClass& cls, DispId id) {
     for (const EventInfo& e : cls.events)
         if (e.id == id) return &e;
     return nullptr;
+}
+
+std::string eventLine(std::u16string_view controlName, const ControlClass* cls, DispId id,
+                      EventArgs args) {
+    std::string line = "event " + toUtf8(controlName) + " ";
+    const EventInfo* info = cls ? eventById(*cls, id) : nullptr;
+    line += info ? toUtf8(info->name) : std::to_string(id);
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string pname =
+            info && i < info->params.size() ? toUtf8(info->params[i].name) : std::to_string(i + 1);
+        line += " " + pname + "=" + formatValue(args[i].get());
+    }
+    return line;
 }
 
 ErrorOr<void> raiseEvent(const ControlClass& cls, EventSink* sink, DispId event, EventArgs args) {

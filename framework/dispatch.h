@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -81,6 +82,12 @@ private:
 // Look-ups in one class's tables.
 const DispatchMember* memberById(const ControlClass&, DispId);
 const EventInfo* eventById(const ControlClass&, DispId);
+
+// The line a form observes for an event a control raised: "event t1 KeyPress KeyAscii=97",
+// each argument by its parameter's name (by its place, from 1, where the class names none) and as
+// the form's handler left it. An event the class does not list (or no class) is named by its
+// identifier.
+std::string eventLine(std::u16string_view controlName, const ControlClass*, DispId, EventArgs);
 
 // Checks that an event the control raises is one of its class's events, raised with the
 // parameters that event declares, and hands it to the sink; the sink's handler may change the

@@ -75,6 +75,22 @@ protected:
     HeadlessTextBox* b = nullptr;
 };
 
+TEST_F(HeadlessHostTest, ANameTheFormDoesNotHoldIsRefusedByEveryCallThatNamesAControl) {
+    HeadlessPropertyBag bag;
+    for (auto r : {form.load(u"g", bag), form.save(u"g", bag), form.place(u"g"),
+                   form.resize(u"g", 10, 10)}) {
+        ASSERT_TRUE(r.isError());
+        EXPECT_EQ(r.error().code, errc::InvalidProcedureCall);
+        EXPECT_EQ(r.error().description, u"No control named g");
+    }
+    EXPECT_EQ(form.control(u"g"), nullptr);
+    EXPECT_EQ(form.control(u"f"), boxes);
+    EXPECT_EQ(form.container(u"F"), nullptr); // names are exact
+    // A second control under a name already held is refused and leaves the first in place.
+    EXPECT_TRUE(form.add<TwoBoxes>(u"f").isError());
+    EXPECT_EQ(form.control(u"f"), boxes);
+}
+
 TEST_F(HeadlessHostTest, ATypedKeyRunsKeyDownKeyPressInsertionChangeAndKeyUpInThatOrder) {
     ASSERT_OK(form.type(u"f", u"x"));
     EXPECT_EQ(boxes->log, (std::vector<std::string>{"A GotFocus", "A KeyDown 88", "A KeyPress 120",

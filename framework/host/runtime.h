@@ -5,6 +5,8 @@
 
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 namespace tessivra {
 
@@ -63,6 +65,39 @@ public:
     virtual ErrorOr<TimeOfDay> Time() = 0;
     // The folder that holds the library's file.
     virtual ErrorOr<std::u16string> AppPath() = 0;
+};
+
+// A runtime whose text services are those of `Text`: a text services class held by value, or a
+// reference to services that live longer (`TextServices&`). A host derives from it and adds what
+// is its own: the message box, send keys, the clock and the application path. Naming the
+// services' own class lets each call go to it without a second virtual call.
+template <typename Text> class TextRuntime : public Runtime {
+public:
+    template <typename... Args>
+    explicit TextRuntime(Args&&... args) : text_(std::forward<Args>(args)...) {}
+
+    ErrorOr<std::u16string> UCase(std::u16string_view s) override { return text_.UCase(s); }
+    ErrorOr<std::u16string> LCase(std::u16string_view s) override { return text_.LCase(s); }
+    ErrorOr<std::u16string> Chr(std::int32_t code) override { return text_.Chr(code); }
+    ErrorOr<std::int16_t> Asc(std::u16string_view s) override { return text_.Asc(s); }
+    ErrorOr<std::u16string> Format(const Value& expression, std::u16string_view pattern,
+                                   std::int32_t firstDayOfWeek,
+                                   std::int32_t firstWeekOfYear) override {
+        return text_.Format(expression, pattern, firstDayOfWeek, firstWeekOfYear);
+    }
+    ErrorOr<std::u16string> CStr(std::int16_t v) override { return text_.CStr(v); }
+    ErrorOr<std::int32_t> InStr(std::u16string_view t, std::u16string_view f) override {
+        return text_.InStr(t, f);
+    }
+    ErrorOr<std::u16string> TimeText(TimeOfDay t) override { return text_.TimeText(t); }
+    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view s) override {
+        return text_.StrConvFromUnicode(s);
+    }
+
+    std::remove_reference_t<Text>& text() { return text_; }
+
+private:
+    Text text_;
 };
 
 class Shell {

@@ -3,24 +3,9 @@
 #include "framework/dispatch.h"
 
 #include <algorithm>
-#include <cmath>
 #include <tuple>
 
 namespace tessivra::headless {
-
-ErrorOr<void> checkSize(Twips v) {
-    // NaN fails every comparison, so the test is written to let only good values through.
-    if (!(v >= 0 && v <= kMaxTwips)) return Error::invalidPropertyValue();
-    return {};
-}
-ErrorOr<void> checkPosition(Twips v) {
-    if (!(v >= -kMaxTwips && v <= kMaxTwips)) return Error::invalidPropertyValue();
-    return {};
-}
-ErrorOr<void> checkFont(const FontRef& f) {
-    if (f && !(std::isfinite(f->size) && f->size > 0)) return Error::invalidPropertyValue();
-    return {};
-}
 
 // ---- surfaces -------------------------------------------------------------------------------
 
@@ -96,15 +81,7 @@ ErrorOr<void> HeadlessContainer::raiseWatched(DispId id, EventArgs args) {
 }
 
 void HeadlessContainer::journalEvent(DispId id, EventArgs args) {
-    std::string line = "event " + toUtf8(name_) + " ";
-    const EventInfo* info = control_ ? eventById(control_->controlClass(), id) : nullptr;
-    line += info ? toUtf8(info->name) : std::to_string(id);
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string pname =
-            info && i < info->params.size() ? toUtf8(info->params[i].name) : std::to_string(i + 1);
-        line += " " + pname + "=" + formatValue(args[i].get());
-    }
-    form_.journal().add(std::move(line));
+    form_.journal().add(eventLine(name_, control_ ? &control_->controlClass() : nullptr, id, args));
 }
 
 ErrorOr<FontRef> HeadlessContainer::AmbientFont() {
@@ -182,8 +159,7 @@ HeadlessForm::~HeadlessForm() {
     // except through a handle or a sink reference that lets go.
     for (auto& s : sites_)
         if (s->control_) s->control_->containerClosing(*s);
-    focused_ = nullptr;
-    pendingFocus_.reset();
+    forgetFocus();
     for (auto& s : sites_)
         s->control_.reset();
 }
@@ -202,7 +178,7 @@ ErrorOr<Control*> HeadlessForm::site(std::u16string_view name, std::shared_ptr<C
     TRY(control->setSite(Site{*site, runtime_, shellForControls(), objects_}));
     site->control_ = std::move(control);
     HeadlessContainer& placed = *site;
-    byName_.emplace(placed.name(), &placed);
+    named_.add(placed);
     sites_.push_back(std::move(site));
     TRY(placed.control_->UserControl_Initialize());
     return placed.control_.get();
@@ -215,11 +191,7 @@ void HeadlessForm::dropControl(std::u16string_view name) {
 void HeadlessForm::destroyConstituents(std::u16string_view name) {
     auto* site = container(name);
     if (!site) return;
-    // A constituent that goes takes the focus with it; the form keeps none, as a desktop whose
-    // focused window was destroyed.
-    if (focused_ && &focused_->owner() == site) focused_ = nullptr;
-    if (pendingFocus_ && *pendingFocus_ && &(*pendingFocus_)->owner() == site)
-        pendingFocus_.reset();
+    forgetPartsOf(*site);
     site->destroyConstituents();
 }
 
@@ -242,53 +214,35 @@ ErrorOr<Control*> HeadlessForm::add(std::u16string_view name, const ControlFacto
     if (control.isError()) return control.releaseError();
     site->control_ = control.releaseValue();
     HeadlessContainer& placed = *site;
-    byName_.emplace(placed.name(), &placed);
+    named_.add(placed);
     sites_.push_back(std::move(site));
     TRY(placed.control_->UserControl_Initialize());
     return placed.control_.get();
 }
 
 HeadlessContainer* HeadlessForm::container(std::u16string_view name) const {
-    auto it = byName_.find(std::u16string(name));
-    return it == byName_.end() ? nullptr : it->second;
+    return named_.find(name);
 }
 
 Control* HeadlessForm::control(std::u16string_view name) const {
-    auto* c = container(name);
-    return c ? c->control() : nullptr;
+    return named_.control(name);
 }
-
-namespace {
-Error noSuch(std::u16string_view what, std::u16string_view name) {
-    return {errc::InvalidProcedureCall,
-            u"No " + std::u16string(what) + u" named " + std::u16string(name)};
-}
-} // namespace
 
 ErrorOr<void> HeadlessForm::load(std::u16string_view name, PropertyBag& bag) {
-    auto* c = control(name);
-    if (!c) return noSuch(u"control", name);
-    return c->UserControl_ReadProperties(bag);
+    return named_.load(name, bag);
 }
 
 ErrorOr<void> HeadlessForm::save(std::u16string_view name, PropertyBag& bag) {
-    auto* c = control(name);
-    if (!c) return noSuch(u"control", name);
-    return c->UserControl_WriteProperties(bag);
+    return named_.save(name, bag);
 }
 
 ErrorOr<void> HeadlessForm::place(std::u16string_view name) {
-    auto* c = control(name);
-    if (!c) return noSuch(u"control", name);
-    TRY(c->UserControl_Resize());
+    TRY(named_.place(name));
     return deliverSentKeys();
 }
 
 ErrorOr<void> HeadlessForm::resize(std::u16string_view name, Twips w, Twips h) {
-    auto* site = container(name);
-    if (!site) return noSuch(u"control", name);
-    TRY(checkSize(w));
-    TRY(checkSize(h));
+    auto* site = TRY(named_.toResize(name, w, h));
     TRY(site->resizeTo(w, h));
     return deliverSentKeys();
 }
@@ -307,81 +261,11 @@ HeadlessWindow* HeadlessForm::window(std::u16string_view name) const {
 // ---- focus ----------------------------------------------------------------------------------
 
 std::vector<Constituent*> HeadlessForm::tabOrder(const Constituent* alsoHere) const {
-    std::vector<Constituent*> order;
-    for (const auto& s : sites_) {
-        std::vector<Constituent*> mine;
-        for (const auto& p : s->constituents())
-            if (p->takesFocus() || p.get() == alsoHere) mine.push_back(p.get());
-        std::stable_sort(mine.begin(), mine.end(),
-                         [](auto* a, auto* b) { return a->tabIndex() < b->tabIndex(); });
-        order.insert(order.end(), mine.begin(), mine.end());
-    }
-    return order;
+    return tabOrderOf(sites_, alsoHere);
 }
 
-std::string HeadlessForm::focusName() const {
-    if (!focused_) return "(none)";
-    return toUtf8(focused_->owner().name()) + "." + toUtf8(focused_->name());
-}
-
-ErrorOr<void> HeadlessForm::moveFocus(Constituent* target) {
-    if (moving_) {
-        pendingFocus_ = target;
-        return {};
-    }
-    if (target == focused_) return {};
-    moving_ = true;
-    ErrorOr<void> result;
-    // A handler that moves the focus while it is moving is answered after this move; a form
-    // whose handlers keep sending it back and forth is stopped rather than left spinning.
-    int moves = 0;
-    for (Constituent* next = target; next != nullptr && moves < 64; ++moves) {
-        Constituent* old = focused_;
-        focused_ = next;
-        journal_.add("focus " + focusName());
-        if (old) {
-            auto r = old->lostFocus();
-            if (r.isError() && !result.isError()) result = r.releaseError();
-        }
-        auto r = next->gotFocus();
-        if (r.isError() && !result.isError()) result = r.releaseError();
-        next = nullptr;
-        if (pendingFocus_) {
-            Constituent* p = *pendingFocus_;
-            pendingFocus_.reset();
-            if (p != focused_ && (p == nullptr || p->takesFocus())) next = p;
-        }
-    }
-    pendingFocus_.reset();
-    moving_ = false;
-    return result;
-}
-
-Constituent* HeadlessForm::nextInTabOrder(const Constituent* from) const {
-    auto order = tabOrder(from);
-    auto at = std::find(order.begin(), order.end(), from);
-    if (at == order.end()) return order.empty() ? nullptr : order.front();
-    for (std::size_t i = 1; i < order.size(); ++i) {
-        Constituent* next =
-            order[(static_cast<std::size_t>(at - order.begin()) + i) % order.size()];
-        if (next->takesFocus()) return next;
-    }
-    return nullptr;
-}
-
-ErrorOr<void> HeadlessForm::focusNext() {
-    if (auto* next = nextInTabOrder(focused_)) return moveFocus(next);
-    return {};
-}
-
-ErrorOr<void> HeadlessForm::focusLeaving(Constituent* leaving) {
-    if (focused_ != leaving) return {};
-    // The focus moves on as Tab would.
-    if (auto* next = nextInTabOrder(leaving)) return moveFocus(next);
-    // Nothing else can take the focus: the form keeps none.
-    focused_ = nullptr;
-    journal_.add("focus (none)");
-    return leaving->lostFocus();
+void HeadlessForm::focusChanged() {
+    journal_.add("focus " + focusName());
 }
 
 // ---- input ----------------------------------------------------------------------------------
@@ -396,14 +280,12 @@ Constituent* HeadlessForm::constituent(std::u16string_view control,
     }
     if (!part.empty()) return site->find(part);
     // Without a name, the control's first constituent that takes the focus, else its first.
-    for (auto* c : tabOrder())
-        if (&c->owner() == site) return c;
-    return site->constituents().empty() ? nullptr : site->constituents().front().get();
+    return firstPartOf(*site);
 }
 
 ErrorOr<void> HeadlessForm::focus(std::u16string_view control, std::u16string_view part) {
     auto* c = constituent(control, part);
-    if (!c) return noSuch(u"control", control);
+    if (!c) return noSuchNamed(u"control", control);
     if (!c->takesFocus()) return Error::invalidProcedureCall();
     TRY(moveFocus(c));
     return deliverSentKeys();
@@ -412,7 +294,7 @@ ErrorOr<void> HeadlessForm::focus(std::u16string_view control, std::u16string_vi
 ErrorOr<void> HeadlessForm::type(std::u16string_view control, std::u16string_view text) {
     TRY(focus(control));
     for (char16_t ch : text) {
-        auto* box = dynamic_cast<HeadlessTextBox*>(focused_);
+        auto* box = dynamic_cast<HeadlessTextBox*>(focused());
         if (!box) continue; // keys reach whatever has the focus; only a text box takes characters
         if (ch == u'\r')
             TRY(box->pressKey(13, 0));
@@ -427,7 +309,7 @@ ErrorOr<void> HeadlessForm::type(std::u16string_view control, std::u16string_vie
 ErrorOr<void> HeadlessForm::key(std::u16string_view control, std::int16_t keyCode,
                                 std::int16_t shift) {
     TRY(focus(control));
-    if (auto* box = dynamic_cast<HeadlessTextBox*>(focused_))
+    if (auto* box = dynamic_cast<HeadlessTextBox*>(focused()))
         TRY(box->pressKey(keyCode, shift));
     else if (keyCode == 9)
         TRY(focusNext());
@@ -436,7 +318,7 @@ ErrorOr<void> HeadlessForm::key(std::u16string_view control, std::int16_t keyCod
 
 ErrorOr<void> HeadlessForm::paste(std::u16string_view control, std::u16string_view text) {
     TRY(focus(control));
-    auto* box = dynamic_cast<HeadlessTextBox*>(focused_);
+    auto* box = dynamic_cast<HeadlessTextBox*>(focused());
     if (!box) return Error::invalidProcedureCall();
     TRY(box->paste(text));
     return deliverSentKeys();
@@ -444,7 +326,7 @@ ErrorOr<void> HeadlessForm::paste(std::u16string_view control, std::u16string_vi
 
 ErrorOr<void> HeadlessForm::click(std::u16string_view control, std::u16string_view part) {
     auto* c = constituent(control, part);
-    if (!c) return noSuch(u"control", control);
+    if (!c) return noSuchNamed(u"control", control);
     if (auto* t = dynamic_cast<HeadlessTextBox*>(c))
         TRY(t->click(0, 0));
     else if (auto* b = dynamic_cast<HeadlessCommandButton*>(c))
@@ -458,7 +340,7 @@ ErrorOr<void> HeadlessForm::click(std::u16string_view control, std::u16string_vi
 
 ErrorOr<void> HeadlessForm::dblClick(std::u16string_view control, std::u16string_view part) {
     auto* c = constituent(control, part);
-    if (!c) return noSuch(u"control", control);
+    if (!c) return noSuchNamed(u"control", control);
     if (auto* t = dynamic_cast<HeadlessTextBox*>(c))
         TRY(t->dblClick(0, 0));
     else if (auto* l = dynamic_cast<HeadlessLabel*>(c))
@@ -471,7 +353,7 @@ ErrorOr<void> HeadlessForm::dblClick(std::u16string_view control, std::u16string
 ErrorOr<void> HeadlessForm::mouse(std::u16string_view control, std::u16string_view part, int what,
                                   std::int16_t button, std::int16_t shift, float x, float y) {
     auto* c = constituent(control, part);
-    if (!c) return noSuch(u"constituent", part.empty() ? control : part);
+    if (!c) return noSuchNamed(u"constituent", part.empty() ? control : part);
     TRY(checkPosition(x));
     TRY(checkPosition(y));
     if (auto* t = dynamic_cast<HeadlessTextBox*>(c))
@@ -490,13 +372,13 @@ ErrorOr<void> HeadlessForm::scroll(std::u16string_view control, bool down, int c
         return Error{errc::InvalidProcedureCall,
                      u"A scroll count must be 0 to " + fromUtf8(std::to_string(kMaxRepeat))};
     auto* site = container(control);
-    if (!site) return noSuch(u"control", control);
+    if (!site) return noSuchNamed(u"control", control);
     HeadlessVScrollBar* bar = nullptr;
     for (const auto& p : site->constituents())
         if (!bar) bar = dynamic_cast<HeadlessVScrollBar*>(p.get());
     if (!bar) return Error::invalidProcedureCall();
     // Clicking an arrow gives the bar the focus, as a desktop's does.
-    if (focused_ != bar) TRY(moveFocus(bar));
+    if (focused() != bar) TRY(moveFocus(bar));
     for (int i = 0; i < count; ++i)
         TRY(bar->clickArrow(down));
     return deliverSentKeys();
@@ -511,14 +393,7 @@ void HeadlessForm::unfileTimer(HeadlessTimer& t) {
 }
 
 ErrorOr<void> HeadlessForm::tick(std::int64_t milliseconds) {
-    // Room is left above the end for a timer's next due moment, one interval on.
-    constexpr std::int64_t kLatest =
-        std::numeric_limits<std::int64_t>::max() - std::numeric_limits<std::int32_t>::max();
-    if (milliseconds < 0)
-        return Error{errc::InvalidProcedureCall, u"The clock cannot go back: an advance of " +
-                                                     fromUtf8(std::to_string(milliseconds))};
-    if (milliseconds > kLatest - runtime_.clockMs) return Error::overflow();
-    const std::int64_t end = runtime_.clockMs + milliseconds;
+    const std::int64_t end = TRY(clockAdvancedTo(runtime_.clockMs, milliseconds));
     // Each timer due by the end fires once, at its last due moment, with the clock showing that
     // moment; timers fire in the order of those moments. A handler may make new timers, which
     // are looked for again afterwards.
@@ -539,26 +414,9 @@ ErrorOr<void> HeadlessForm::tick(std::int64_t milliseconds) {
 }
 
 ErrorOr<void> HeadlessForm::deliverSentKeys() {
-    while (!runtime_.pendingKeys.empty()) {
-        std::u16string keys = runtime_.pendingKeys.front();
-        runtime_.pendingKeys.erase(runtime_.pendingKeys.begin());
-        for (std::size_t i = 0; i < keys.size();) {
-            auto rest = std::u16string_view(keys).substr(i);
-            auto* box = dynamic_cast<HeadlessTextBox*>(focused_);
-            if (rest.size() >= 5 &&
-                (rest.substr(0, 5) == u"{tab}" || rest.substr(0, 5) == u"{TAB}")) {
-                TRY(focusNext());
-                i += 5;
-            } else if (rest.substr(0, 7) == u"{enter}" || rest[0] == u'~') {
-                if (box) TRY(box->pressKey(13, 0));
-                i += rest[0] == u'~' ? 1 : 7;
-            } else {
-                if (box) TRY(box->typeCharacter(rest[0]));
-                ++i;
-            }
-        }
-    }
-    return {};
+    return deliverKeys<HeadlessTextBox>(
+        runtime_.pendingKeys, [](HeadlessTextBox& box) { return box.pressKey(13, 0); },
+        [](HeadlessTextBox& box, char16_t c) { return box.typeCharacter(c); });
 }
 
 } // namespace tessivra::headless

@@ -4,6 +4,10 @@
 // the reference implementation of the host interfaces, used by the tests and by tessivra-run.
 
 #include "framework/control.h"
+#include "framework/host/checks.h"
+#include "framework/host/edit_rules.h"
+#include "framework/host/form_focus.h"
+#include "framework/named_sites.h"
 #include "hosts/headless/journal.h"
 #include "hosts/headless/objects.h"
 #include "hosts/headless/runtime.h"
@@ -22,14 +26,11 @@ namespace tessivra::headless {
 class HeadlessForm;
 class HeadlessSurface;
 
-// The largest size or distance from the origin, in twips, that a form holds: what a 32-bit
-// coordinate can carry. A size or position that is not a finite number within it is refused
-// with 380 where it enters, before anything is laid out with it.
-inline constexpr float kMaxTwips = 2147483648.0f;
-ErrorOr<void> checkSize(Twips);
-ErrorOr<void> checkPosition(Twips);
-// A font a constituent is given: a finite, positive size in points.
-ErrorOr<void> checkFont(const FontRef&);
+// Sizes, positions and fonts are checked where they enter, as every host checks them.
+using tessivra::checkFont;
+using tessivra::checkPosition;
+using tessivra::checkSize;
+using tessivra::kMaxTwips;
 
 // What every headless constituent shares: a name, a place, and whether it takes the focus.
 class Constituent {
@@ -59,8 +60,6 @@ protected:
     Bounds bounds_;
     std::int16_t tabIndex_;
 };
-
-enum class EditSource { Typed, Pasted, Assigned };
 
 // A mouse message (0 down, 1 move, 2 up) to a sink that has the three mouse events.
 template <typename Events>
@@ -459,7 +458,7 @@ struct PopupRecord {
 // counts the instance out when it goes, be held like any other.
 using ControlFactory = std::function<ErrorOr<std::shared_ptr<Control>>(Site)>;
 
-class HeadlessForm {
+class HeadlessForm final : public FormFocus<Constituent> {
 public:
     explicit HeadlessForm(RuntimeSettings settings = {});
     ~HeadlessForm();
@@ -535,15 +534,7 @@ public:
     // Delivers queued send-keys requests: "{tab}" moves the focus on, other text is typed.
     ErrorOr<void> deliverSentKeys();
 
-    Constituent* focused() const { return focused_; }
-    std::string focusName() const;
-
-    // Moves the focus. A request made while the focus is already moving is carried out when
-    // the move in progress is complete, as a desktop queues it.
-    ErrorOr<void> moveFocus(Constituent* target);
-    ErrorOr<void> focusNext();
-    // Called by a constituent that was disabled or hidden while it held the focus.
-    ErrorOr<void> focusLeaving(Constituent*);
+    // The focus (focused, focusName, moveFocus, focusNext, focusLeaving) is FormFocus's.
 
     std::int32_t nextWindowHandle() { return nextHwnd_ += 4; }
     // The running timers by when they are next due, so that a firing finds its timer without a
@@ -555,11 +546,9 @@ public:
 
 private:
     Constituent* constituent(std::u16string_view control, std::u16string_view part) const;
-    // The constituents that can take the focus, in tab order, with `alsoHere` kept in its place
-    // even when it cannot.
-    std::vector<Constituent*> tabOrder(const Constituent* alsoHere = nullptr) const;
-    // The next after `from` that can take the focus, the first when `from` is null, or null.
-    Constituent* nextInTabOrder(const Constituent* from) const;
+    std::vector<Constituent*> tabOrder(const Constituent* alsoHere = nullptr) const override;
+    // The journal's "focus" line.
+    void focusChanged() override;
 
     Journal journal_;
     FaultPlan faults_;
@@ -570,12 +559,8 @@ private:
     RecordingShell recordingShell_;
     HeadlessObjects objects_;
     std::vector<std::unique_ptr<HeadlessContainer>> sites_;
-    // Names to containers, so that a form of many controls finds one without a search.
-    std::unordered_map<std::u16string, HeadlessContainer*> byName_;
+    NamedSites<HeadlessContainer> named_;
     std::vector<std::unique_ptr<HeadlessWindow>> windows_;
-    Constituent* focused_ = nullptr;
-    bool moving_ = false;
-    std::optional<Constituent*> pendingFocus_;
     std::int32_t nextHwnd_ = 0x10000;
 };
 

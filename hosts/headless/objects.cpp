@@ -1,7 +1,8 @@
 #include "hosts/headless/objects.h"
 
+#include "framework/host/checks.h"
+#include "framework/host/picture_files.h"
 #include "framework/registry/resources.h"
-#include "hosts/headless/picture_files.h"
 
 #include <cmath>
 #include <string>
@@ -31,15 +32,7 @@ ErrorOr<PictureRef> HeadlessObjects::LoadPicture(std::span<const std::uint8_t> b
 
 ErrorOr<FontRef> HeadlessObjects::NewFont(const FontDescription& d) {
     TESSIVRA_FAULT(faults_, u"", kObjects, "NewFont");
-    if (d.name.empty() || !(std::isfinite(d.size) && d.size > 0) || d.weight < 0 ||
-        d.weight > fontweight::Heaviest)
-        return Error::invalidPropertyValue();
-    auto font = std::make_shared<Font>(std::u16string(d.name), d.size, d.weight);
-    font->charset = d.charset;
-    font->italic = d.italic;
-    font->underline = d.underline;
-    font->strikethrough = d.strikethrough;
-    return font;
+    return newCheckedFont(d);
 }
 
 } // namespace tessivra::headless

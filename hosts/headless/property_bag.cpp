@@ -13,17 +13,6 @@ namespace {
 
 // Text is written as a JSON string; text that UTF-8 cannot carry (a lone surrogate) is written
 // as its UTF-16 code units, {"utf16": [...]}, so that it comes back as it was.
-bool isWholeUtf16(std::u16string_view s) {
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-            s[i + 1] <= 0xDFFF)
-            ++i;
-        else if (s[i] >= 0xD800 && s[i] <= 0xDFFF)
-            return false;
-    }
-    return true;
-}
-
 json textJson(std::u16string_view s) {
     if (isWholeUtf16(s)) return toUtf8(s);
     json units = json::array();
@@ -53,35 +42,15 @@ ErrorOr<void> HeadlessPropertyBag::WriteProperty(std::u16string_view key, const 
     // Only what the file can hold is kept, so that every bag written reads back: fonts and
     // pictures by their attributes, a font only with a size it can be shown at, and no other
     // object.
-    if (value.type() == ValueType::Object)
-        return Error{330, u"Illegal parameter. Can't write object because it does not support "
-                          u"persistence"};
-    if (value.type() == ValueType::Font &&
-        !(std::isfinite(value.font()->size) && value.font()->size > 0))
-        return Error::invalidPropertyValue();
+    TRY(checkKeepable(value));
     // Every value is kept, defaults included, so that a saved bag shows the whole state.
     put(key, value);
     return {};
 }
 
-void HeadlessPropertyBag::put(std::u16string_view key, Value value) {
-    for (auto& [k, v] : entries_)
-        if (k == key) {
-            v = std::move(value);
-            return;
-        }
-    entries_.emplace_back(std::u16string(key), std::move(value));
-}
-
-const Value* HeadlessPropertyBag::find(std::u16string_view key) const {
-    for (const auto& [k, v] : entries_)
-        if (k == key) return &v;
-    return nullptr;
-}
-
 std::string HeadlessPropertyBag::toJson() const {
     json list = json::array();
-    for (const auto& [k, v] : entries_) {
+    for (const auto& [k, v] : entries()) {
         json e{{"key", textJson(k)}, {"type", toUtf8(valueTypeName(v.type()))}};
         switch (v.type()) {
         case ValueType::I2:

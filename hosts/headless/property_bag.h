@@ -2,6 +2,7 @@
 // The headless property bag: typed values kept in the order they were written, read back with
 // a default for absent keys, and kept in a JSON file between runs.
 
+#include "framework/host/kept_values.h"
 #include "framework/host/property_bag.h"
 #include "hosts/headless/faults.h"
 
@@ -11,7 +12,7 @@
 
 namespace tessivra::headless {
 
-class HeadlessPropertyBag final : public PropertyBag {
+class HeadlessPropertyBag final : public PropertyBag, public KeptValues {
 public:
     HeadlessPropertyBag() = default;
     explicit HeadlessPropertyBag(FaultPlan* faults) : faults_(faults) {}
@@ -20,11 +21,6 @@ public:
     ErrorOr<void> WriteProperty(std::u16string_view key, const Value& value,
                                 const Value& defaultValue) override;
 
-    // Puts a value in by hand, of any type, replacing one under the same key.
-    void put(std::u16string_view key, Value value);
-    const Value* find(std::u16string_view key) const;
-    const std::vector<std::pair<std::u16string, Value>>& entries() const { return entries_; }
-    void clear() { entries_.clear(); }
     void setFaults(FaultPlan* f) { faults_ = f; }
 
     // JSON: {"entries": [{"key": ..., "type": ..., "value": ...}, ...]}. Fonts and pictures are
@@ -33,7 +29,6 @@ public:
     static ErrorOr<HeadlessPropertyBag> fromJson(std::string_view text);
 
 private:
-    std::vector<std::pair<std::u16string, Value>> entries_;
     FaultPlan* faults_ = nullptr;
 };
 

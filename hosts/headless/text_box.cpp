@@ -3,8 +3,7 @@
 namespace tessivra::headless {
 
 namespace {
-constexpr std::int16_t KeyBackspace = 8, KeyEnter = 13, KeyEnd = 35, KeyHome = 36, KeyLeft = 37,
-                       KeyRight = 39, KeyDelete = 46;
+using namespace keycodes;
 std::string flag(bool b) {
     return b ? "True" : "False";
 }
@@ -235,19 +234,10 @@ ErrorOr<void> HeadlessTextBox::editInPlace(std::u16string_view insert) {
 }
 
 ErrorOr<void> HeadlessTextBox::replaceSelection(std::u16string_view insert, EditSource source) {
-    if (source != EditSource::Assigned) {
-        if (locked_) return {};
-        if (maxLength_ > 0) {
-            auto kept = static_cast<std::int32_t>(text_.size()) - selLength_;
-            auto room = std::max(0, maxLength_ - kept);
-            // A typed key that does not fit is refused whole; a paste inserts what fits.
-            if (source == EditSource::Typed && static_cast<std::int32_t>(insert.size()) > room)
-                return {};
-            insert = insert.substr(0, static_cast<std::size_t>(room));
-        }
-        if (insert.empty() && selLength_ == 0) return {};
-    }
-    return editInPlace(insert);
+    const auto admitted = admittedEdit(insert, source, locked_, maxLength_,
+                                       static_cast<std::int32_t>(text_.size()), selLength_);
+    if (!admitted) return {};
+    return editInPlace(*admitted);
 }
 
 ErrorOr<void> HeadlessTextBox::typeCharacter(char16_t ch) {
@@ -279,24 +269,16 @@ ErrorOr<void> HeadlessTextBox::pressKey(std::int16_t keyCode, std::int16_t shift
     }
     switch (downCode) {
     case KeyDelete:
-        if (!locked_ && (selLength_ > 0 || selStart_ < static_cast<std::int32_t>(text_.size()))) {
-            if (selLength_ == 0) selLength_ = 1;
+        if (!locked_ && selectForDeletion(KeyDelete, selStart_, selLength_,
+                                          static_cast<std::int32_t>(text_.size())))
             TRY(replaceSelection(u"", EditSource::Typed));
-        }
         break;
     case KeyLeft:
-        selStart_ = std::max(0, selStart_ - 1);
-        selLength_ = 0;
-        break;
     case KeyRight:
-        selStart_ = std::min(static_cast<std::int32_t>(text_.size()), selStart_ + selLength_ + 1);
-        selLength_ = 0;
-        break;
     case KeyHome:
-        selStart_ = selLength_ = 0;
-        break;
     case KeyEnd:
-        selStart_ = static_cast<std::int32_t>(text_.size());
+        selStart_ =
+            caretAfterKey(downCode, selStart_, selLength_, static_cast<std::int32_t>(text_.size()));
         selLength_ = 0;
         break;
     default:
@@ -311,16 +293,11 @@ ErrorOr<void> HeadlessTextBox::deliverKeyPress(std::int16_t& keyAscii) {
     if (events_) TRY(events_->KeyPress(keyAscii));
     // A single-line box inserts printable characters only; a handler's 0 inserts nothing.
     if (keyAscii == KeyBackspace) {
-        if (locked_) return {};
-        if (selLength_ == 0 && selStart_ > 0) {
-            --selStart_;
-            selLength_ = 1;
-        }
-        if (selLength_ > 0) {
-            // Deleting is never held back by the length limit.
-            return editInPlace(u"");
-        }
-        return {};
+        if (locked_ || !selectForDeletion(KeyBackspace, selStart_, selLength_,
+                                          static_cast<std::int32_t>(text_.size())))
+            return {};
+        // Deleting is never held back by the length limit.
+        return editInPlace(u"");
     }
     if (keyAscii < 32 || keyAscii > 255) return {};
     auto ch = form().runtime().fromCodePage(static_cast<std::uint8_t>(keyAscii));

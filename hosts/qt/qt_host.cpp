@@ -24,7 +24,6 @@ double logicalDpi() {
     if (auto* screen = QGuiApplication::primaryScreen()) return screen->logicalDotsPerInch();
     return 96.0;
 }
-constexpr float kMaxTwips = 2147483648.0f;
 } // namespace
 
 int QtHost::toPixels(Twips t) {
@@ -35,19 +34,6 @@ int QtHost::toPixels(Twips t) {
 
 Twips QtHost::toTwips(double pixels) {
     return static_cast<Twips>(pixels * 1440.0 / logicalDpi());
-}
-
-ErrorOr<void> checkSize(Twips v) {
-    if (!(v >= 0 && v <= kMaxTwips)) return Error::invalidPropertyValue();
-    return {};
-}
-ErrorOr<void> checkPosition(Twips v) {
-    if (!(v >= -kMaxTwips && v <= kMaxTwips)) return Error::invalidPropertyValue();
-    return {};
-}
-ErrorOr<void> checkFont(const FontRef& f) {
-    if (f && !(std::isfinite(f->size) && f->size > 0)) return Error::invalidPropertyValue();
-    return {};
 }
 
 // ---- the host -------------------------------------------------------------------------------
@@ -150,11 +136,7 @@ std::int64_t QtHost::clock() const {
 
 ErrorOr<void> QtHost::advance(std::int64_t milliseconds) {
     auto& h = *impl_;
-    constexpr std::int64_t kLatest =
-        std::numeric_limits<std::int64_t>::max() - std::numeric_limits<std::int32_t>::max();
-    if (milliseconds < 0) return Error{errc::InvalidProcedureCall, u"The clock cannot go back"};
-    if (milliseconds > kLatest - h.clockMs) return Error::overflow();
-    const std::int64_t end = h.clockMs + milliseconds;
+    const std::int64_t end = TRY(clockAdvancedTo(h.clockMs, milliseconds));
     // Each timer due by the end fires once, at its last due moment; a handler may make new
     // timers, which are looked for again afterwards.
     for (;;) {
@@ -512,8 +494,7 @@ void Placer::orderTabs() {
     std::vector<QtConstituent*> order;
     for (const auto& p : parts)
         if (p->widget() && p->widget()->focusPolicy() != Qt::NoFocus) order.push_back(p.get());
-    std::stable_sort(order.begin(), order.end(),
-                     [](auto* a, auto* b) { return a->tabIndex() < b->tabIndex(); });
+    sortByTabIndex(order);
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1]->widget(), order[i]->widget());
 }

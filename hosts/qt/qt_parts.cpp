@@ -105,6 +105,15 @@ ErrorOr<QCursor> cursorFor(std::int16_t pointer, const PictureRef& icon) {
     }
 }
 
+ErrorOr<void> showPointer(QWidget& w, std::int16_t pointer, const PictureRef& icon) {
+    if (pointer == 0) {
+        w.unsetCursor();
+        return {};
+    }
+    w.setCursor(TRY(cursorFor(pointer, icon)));
+    return {};
+}
+
 QFont toQFont(const FontRef& f) {
     if (!f) return QApplication::font();
     QFont q(toQ(f->name));
@@ -127,6 +136,14 @@ void QtConstituent::place(QWidget* w, QWidget* parent) {
     if (w->objectName().isEmpty()) w->setObjectName(toQ(owner_.name + u"." + name_));
     reposition(w);
     if (parent && parent->isVisible()) w->show();
+}
+
+ErrorOr<void> QtConstituent::setBound(QWidget* w, Twips Bounds::*bound, Twips value) {
+    const bool position = bound == &Bounds::left || bound == &Bounds::top;
+    TRY(position ? checkPosition(value) : checkSize(value));
+    bounds_.*bound = value;
+    reposition(w);
+    return {};
 }
 
 void QtConstituent::reposition(QWidget* w) {
@@ -250,10 +267,7 @@ ErrorOr<Twips> QtCommandButton::Left() {
     return bounds_.left;
 }
 ErrorOr<void> QtCommandButton::setLeft(Twips v) {
-    TRY(checkPosition(v));
-    bounds_.left = v;
-    reposition(button_);
-    return {};
+    return setBound(button_, &Bounds::left, v);
 }
 
 // ---- vertical scroll bar --------------------------------------------------------------------
@@ -368,16 +382,10 @@ ErrorOr<Twips> QtVScrollBar::Width() {
     return bounds_.width;
 }
 ErrorOr<void> QtVScrollBar::setLeft(Twips v) {
-    TRY(checkPosition(v));
-    bounds_.left = v;
-    reposition(bar_);
-    return {};
+    return setBound(bar_, &Bounds::left, v);
 }
 ErrorOr<void> QtVScrollBar::setHeight(Twips v) {
-    TRY(checkSize(v));
-    bounds_.height = v;
-    reposition(bar_);
-    return {};
+    return setBound(bar_, &Bounds::height, v);
 }
 
 // ---- label ----------------------------------------------------------------------------------
@@ -501,19 +509,13 @@ ErrorOr<Twips> QtLabel::Width() {
     return bounds_.width;
 }
 ErrorOr<void> QtLabel::setWidth(Twips v) {
-    TRY(checkSize(v));
-    bounds_.width = v;
-    reposition(label_);
-    return {};
+    return setBound(label_, &Bounds::width, v);
 }
 ErrorOr<Twips> QtLabel::Height() {
     return bounds_.height;
 }
 ErrorOr<void> QtLabel::setHeight(Twips v) {
-    TRY(checkSize(v));
-    bounds_.height = v;
-    reposition(label_);
-    return {};
+    return setBound(label_, &Bounds::height, v);
 }
 ErrorOr<Colour> QtLabel::BackColor() {
     return backColor_;
@@ -554,19 +556,14 @@ ErrorOr<PictureRef> QtLabel::MouseIcon() {
 }
 ErrorOr<void> QtLabel::setMouseIcon(PictureRef v) {
     mouseIcon_ = std::move(v);
-    if (mousePointer_ == 99) label_->setCursor(TRY(cursorFor(99, mouseIcon_)));
+    if (mousePointer_ == 99) TRY(showPointer(*label_, 99, mouseIcon_));
     return {};
 }
 ErrorOr<std::int16_t> QtLabel::MousePointer() {
     return mousePointer_;
 }
 ErrorOr<void> QtLabel::setMousePointer(std::int16_t v) {
-    if (v == 0) {
-        label_->unsetCursor();
-    } else {
-        auto cursor = TRY(cursorFor(v, mouseIcon_));
-        label_->setCursor(cursor);
-    }
+    TRY(showPointer(*label_, v, mouseIcon_));
     mousePointer_ = v;
     return {};
 }

@@ -2,6 +2,9 @@
 // The Qt host's insides: the shared services and the constituents on their widgets. Tests and
 // tools that drive the widgets directly include this; applications need only qt_host.h.
 
+#include "framework/host/checks.h"
+#include "framework/host/edit_rules.h"
+#include "framework/host/form_focus.h"
 #include "hosts/qt/qt_host.h"
 #include "runtime/icu/text_services.h"
 
@@ -33,13 +36,16 @@ inline std::u16string fromQ(const QString& s) {
 QColor toQColor(Colour);
 // The cursor of a MousePointer value (99 takes the icon's picture); refused values fail.
 ErrorOr<QCursor> cursorFor(std::int16_t pointer, const PictureRef& icon);
+// Shows a MousePointer value's cursor over a widget (0: the widget's own); a refused value
+// changes nothing.
+ErrorOr<void> showPointer(QWidget&, std::int16_t pointer, const PictureRef& icon);
 // The Qt font of an automation font; null gives the application's.
 QFont toQFont(const FontRef&);
-// Bold and the other flags aside, a font's size must be finite and positive.
-ErrorOr<void> checkFont(const FontRef&);
-// Sizes and positions within what a 32-bit pixel coordinate holds.
-ErrorOr<void> checkSize(Twips);
-ErrorOr<void> checkPosition(Twips);
+// Fonts, sizes and positions are checked as every host checks them: a font's size finite and
+// positive, sizes and positions within what a 32-bit coordinate holds.
+using tessivra::checkFont;
+using tessivra::checkPosition;
+using tessivra::checkSize;
 
 // A picture the host can draw: the automation picture with its pixmap (and, for a cursor, the
 // hotspot its file names).
@@ -60,38 +66,20 @@ ErrorOr<std::shared_ptr<QtPicture>> decodeBitmapResource(std::span<const std::ui
 ErrorOr<std::shared_ptr<QtPicture>> decodeIconFile(std::span<const std::uint8_t>, ResourceKind);
 ErrorOr<std::shared_ptr<QtPicture>> decodePictureFile(std::span<const std::uint8_t>);
 
-class QtRuntime final : public Runtime {
+// The ICU text services, held here, and the desktop's own message box, keys and clock.
+class QtRuntime final : public TextRuntime<icuruntime::IcuTextServices> {
 public:
     QtRuntime(QtHostImpl&, icuruntime::TextSettings);
-    ErrorOr<std::u16string> UCase(std::u16string_view s) override { return text_.UCase(s); }
-    ErrorOr<std::u16string> LCase(std::u16string_view s) override { return text_.LCase(s); }
-    ErrorOr<std::u16string> Chr(std::int32_t code) override { return text_.Chr(code); }
-    ErrorOr<std::int16_t> Asc(std::u16string_view s) override { return text_.Asc(s); }
-    ErrorOr<std::u16string> Format(const Value& e, std::u16string_view p, std::int32_t d,
-                                   std::int32_t w) override {
-        return text_.Format(e, p, d, w);
-    }
-    ErrorOr<std::u16string> CStr(std::int16_t v) override { return text_.CStr(v); }
-    ErrorOr<std::int32_t> InStr(std::u16string_view t, std::u16string_view f) override {
-        return text_.InStr(t, f);
-    }
-    ErrorOr<std::u16string> TimeText(TimeOfDay t) override { return text_.TimeText(t); }
-    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view s) override {
-        return text_.StrConvFromUnicode(s);
-    }
     ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
                                  std::u16string_view title) override;
     ErrorOr<void> SendKeys(std::u16string_view keys, const Value& wait) override;
     ErrorOr<TimeOfDay> Time() override;
     ErrorOr<std::u16string> AppPath() override;
 
-    icuruntime::IcuTextServices& text() { return text_; }
-
 private:
     // Delivers one request's keys to whatever holds the focus then.
     void deliver(const std::u16string& keys);
     QtHostImpl& host_;
-    icuruntime::IcuTextServices text_;
 };
 
 // Opens addresses and files with the desktop's handler (QDesktopServices::openUrl), the texts
@@ -214,6 +202,9 @@ protected:
     // Places the widget at the bounds, in pixels.
     void place(QWidget*, QWidget* parent);
     void reposition(QWidget*);
+    // Moves or resizes the widget: one of the bounds set, checked as a position (left, top) or a
+    // size (width, height) first.
+    ErrorOr<void> setBound(QWidget*, Twips Bounds::*bound, Twips value);
     // Focus events of the widget: tells the controls of real moves only. A window activation
     // (a modal box opening or closing) or a pop-up is not a move of the form's focus.
     static bool isFocusMove(Qt::FocusReason r) {
@@ -229,8 +220,6 @@ protected:
     Bounds bounds_;
     std::int16_t tabIndex_;
 };
-
-enum class EditSource { Typed, Pasted, Assigned };
 
 class QtTextBox;
 

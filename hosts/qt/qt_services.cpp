@@ -1,6 +1,7 @@
 // The runtime's desktop services (message boxes, send keys, the clock), the shell, the picture
 // and font objects, and the code page a locale implies.
 
+#include "framework/host/picture_files.h"
 #include "framework/registry/resources.h"
 #include "hosts/qt/qt_parts.h"
 
@@ -54,7 +55,7 @@ std::string ansiCodePageFor(std::string_view tag) {
 // ---- runtime --------------------------------------------------------------------------------
 
 QtRuntime::QtRuntime(QtHostImpl& host, icuruntime::TextSettings s)
-    : host_(host), text_(std::move(s)) {}
+    : TextRuntime(std::move(s)), host_(host) {}
 
 ErrorOr<std::int32_t> QtRuntime::MsgBox(std::u16string_view prompt, std::int32_t style,
                                         std::u16string_view title) {
@@ -168,13 +169,7 @@ ErrorOr<std::int32_t> QtShell::ShellExecuteA(std::int32_t hwnd, std::string_view
 namespace {
 
 Error invalid(std::u16string_view why) {
-    return {errc::InvalidPicture, u"Invalid picture: " + std::u16string(why)};
-}
-std::uint32_t le16(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8;
-}
-std::uint32_t le32(std::span<const std::uint8_t> b, std::size_t at) {
-    return le16(b, at) | le16(b, at + 2) << 16;
+    return invalidPicture(why);
 }
 QByteArray bytesOf(std::span<const std::uint8_t> b) {
     return QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()));
@@ -244,19 +239,8 @@ ErrorOr<std::shared_ptr<QtPicture>> decodeBitmapResource(std::span<const std::ui
 
 ErrorOr<std::shared_ptr<QtPicture>> decodeIconFile(std::span<const std::uint8_t> b,
                                                    ResourceKind kind) {
-    if (b.size() < 6) return invalid(u"the icon directory is cut short");
-    const std::uint32_t expected = kind == ResourceKind::Cursor ? 2 : 1;
-    if (le16(b, 0) != 0 || le16(b, 2) != expected)
-        return invalid(kind == ResourceKind::Cursor ? u"not a cursor" : u"not an icon");
-    const std::size_t count = le16(b, 4);
-    if (count == 0) return invalid(u"the icon holds no image");
-    if (b.size() < 6 + count * 16) return invalid(u"the icon directory is cut short");
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t entry = 6 + i * 16;
-        const std::uint64_t size = le32(b, entry + 8), offset = le32(b, entry + 12);
-        if (size == 0 || offset < 6 + count * 16 || offset + size > b.size())
-            return invalid(u"an icon image lies outside the file");
-    }
+    // The directory is checked against the bytes before Qt's reader sees them.
+    TRY(readIconFile(b, kind));
     // Qt's reader takes cursors as icons; the hotspot is the cursor file's own.
     QByteArray data = bytesOf(b);
     if (kind == ResourceKind::Cursor) data[2] = 1;
@@ -294,15 +278,7 @@ ErrorOr<PictureRef> QtObjects::LoadPicture(std::span<const std::uint8_t> bytes) 
 }
 
 ErrorOr<FontRef> QtObjects::NewFont(const FontDescription& d) {
-    if (d.name.empty() || !(std::isfinite(d.size) && d.size > 0) || d.weight < 0 ||
-        d.weight > fontweight::Heaviest)
-        return Error::invalidPropertyValue();
-    auto font = std::make_shared<Font>(std::u16string(d.name), d.size, d.weight);
-    font->charset = d.charset;
-    font->italic = d.italic;
-    font->underline = d.underline;
-    font->strikethrough = d.strikethrough;
-    return font;
+    return newCheckedFont(d);
 }
 
 } // namespace tessivra::qt

@@ -16,7 +16,7 @@ namespace tessivra::qt {
 
 namespace {
 
-constexpr std::int16_t KeyBackspace = 8, KeyTab = 9, KeyEnter = 13, KeyEscape = 27;
+using namespace keycodes;
 
 // The Windows virtual-key code of a Qt key, or 0 for a key that has none.
 std::int16_t virtualKey(int key) {
@@ -295,19 +295,14 @@ ErrorOr<PictureRef> QtTextBox::MouseIcon() {
 }
 ErrorOr<void> QtTextBox::setMouseIcon(PictureRef v) {
     mouseIcon_ = std::move(v);
-    if (mousePointer_ == 99) edit_->setCursor(TRY(cursorFor(99, mouseIcon_)));
+    if (mousePointer_ == 99) TRY(showPointer(*edit_, 99, mouseIcon_));
     return {};
 }
 ErrorOr<std::int16_t> QtTextBox::MousePointer() {
     return mousePointer_;
 }
 ErrorOr<void> QtTextBox::setMousePointer(std::int16_t v) {
-    if (v == 0) {
-        edit_->unsetCursor();
-    } else {
-        auto cursor = TRY(cursorFor(v, mouseIcon_));
-        edit_->setCursor(cursor);
-    }
+    TRY(showPointer(*edit_, v, mouseIcon_));
     mousePointer_ = v;
     return {};
 }
@@ -408,19 +403,13 @@ ErrorOr<Twips> QtTextBox::Width() {
     return bounds_.width;
 }
 ErrorOr<void> QtTextBox::setWidth(Twips v) {
-    TRY(checkSize(v));
-    bounds_.width = v;
-    reposition(edit_);
-    return {};
+    return setBound(edit_, &Bounds::width, v);
 }
 ErrorOr<Twips> QtTextBox::Height() {
     return bounds_.height;
 }
 ErrorOr<void> QtTextBox::setHeight(Twips v) {
-    TRY(checkSize(v));
-    bounds_.height = v;
-    reposition(edit_);
-    return {};
+    return setBound(edit_, &Bounds::height, v);
 }
 ErrorOr<void> QtTextBox::SetFocus() {
     return setFocusOn(edit_);
@@ -431,18 +420,10 @@ ErrorOr<void> QtTextBox::SetFocus() {
 ErrorOr<void> QtTextBox::replaceSelection(std::u16string_view insert, EditSource source) {
     auto* e = edit_.data();
     const std::int32_t length = selLength();
-    if (source != EditSource::Assigned) {
-        if (locked_) return {};
-        if (maxLength_ > 0) {
-            const auto kept = static_cast<std::int32_t>(e->text().size()) - length;
-            const auto room = std::max(0, maxLength_ - kept);
-            // A typed key that does not fit is refused whole; a paste inserts what fits.
-            if (source == EditSource::Typed && static_cast<std::int32_t>(insert.size()) > room)
-                return {};
-            insert = insert.substr(0, static_cast<std::size_t>(room));
-        }
-        if (insert.empty() && length == 0) return {};
-    }
+    const auto admitted = admittedEdit(insert, source, locked_, maxLength_,
+                                       static_cast<std::int32_t>(e->text().size()), length);
+    if (!admitted) return {};
+    insert = *admitted;
     const std::int32_t start = selStart();
     selectionChanged();
     const bool changed = QStringView(e->text()).mid(start, length) !=

@@ -6,64 +6,23 @@
 #include "hosts/headless/form.h"
 #include "hosts/headless/property_bag.h"
 
-#include <unordered_map>
-
 namespace tessivra::testing {
 
 using namespace headless;
 
 namespace {
 
-class HeadlessDriverBag final : public DriverBag {
-public:
-    explicit HeadlessDriverBag(FaultPlan* faults) : bag_(faults) {}
-    explicit HeadlessDriverBag(HeadlessPropertyBag b) : bag_(std::move(b)) {}
+using HeadlessDriverBag = JsonDriverBag<HeadlessPropertyBag>;
 
-    ErrorOr<Value> ReadProperty(std::u16string_view key, const Value& d) override {
-        return bag_.ReadProperty(key, d);
-    }
-    ErrorOr<void> WriteProperty(std::u16string_view key, const Value& v, const Value& d) override {
-        return bag_.WriteProperty(key, v, d);
-    }
-    void put(std::u16string_view key, Value v) override { bag_.put(key, std::move(v)); }
-    const Value* find(std::u16string_view key) const override { return bag_.find(key); }
-    std::vector<std::u16string> keys() const override {
-        std::vector<std::u16string> out;
-        for (const auto& [k, v] : bag_.entries())
-            out.push_back(k);
-        return out;
-    }
-    // Through the JSON file tessivra-run keeps bags in.
-    ErrorOr<std::unique_ptr<DriverBag>> reloaded() const override {
-        auto copy = TRY(HeadlessPropertyBag::fromJson(bag_.toJson()));
-        return std::unique_ptr<DriverBag>(std::make_unique<HeadlessDriverBag>(std::move(copy)));
-    }
-
-private:
-    HeadlessPropertyBag bag_;
-};
-
-Error formClosedError() {
-    return {errc::InvalidProcedureCall, u"The form is closed"};
-}
-
-class HeadlessDriver final : public HostDriver {
+class HeadlessDriver final : public SiteDriver<HeadlessContainer, HeadlessWindow, Constituent> {
 public:
     explicit HeadlessDriver(const HostOptions& o)
         : form_(std::make_unique<HeadlessForm>(
               RuntimeSettings{.locale = o.locale, .codePage = o.codePage, .appPath = o.appPath})) {
         form_->journal().enabled = true;
-        form_->journal().onLine = [this](const std::string& l) {
-            lines_.push_back(l);
-            if (l.starts_with("sendkeys ")) sentKeys_.push_back(unquote(l.substr(9)));
-        };
+        form_->journal().onLine = [this](const std::string& l) { noteLine(l); };
         form_->runtime().whileMessageBoxShown = [this](const MessageBoxRecord& m) {
-            // A message box is up: some control's handler is on the stack below it.
-            ++depth_;
-            MessageBoxShown shown{m.prompt, m.style, m.title};
-            boxes_.push_back(shown);
-            if (whileShown_) whileShown_(shown);
-            --depth_;
+            messageBoxUp({m.prompt, m.style, m.title});
         };
     }
     ~HeadlessDriver() override { form_.reset(); }
@@ -91,15 +50,12 @@ public:
         return run([&] { return form_->save(name, bag); });
     }
     std::unique_ptr<DriverBag> newBag() override {
-        return std::make_unique<HeadlessDriverBag>(form_ ? &form_->faults() : nullptr);
+        return std::make_unique<HeadlessDriverBag>(
+            HeadlessPropertyBag(form_ ? &form_->faults() : nullptr));
     }
     void setHandler(std::u16string_view name, EventSink* handler) override {
-        auto* site = form_ ? form_->container(name) : nullptr;
-        if (!site) return;
-        auto& rec = sinks_[std::u16string(name)];
-        if (!rec) rec = std::make_unique<RecordingSink>(events_, std::u16string(name));
-        rec->forward = handler;
-        site->sink = rec.get();
+        if (auto* site = form_ ? form_->container(name) : nullptr)
+            site->sink = recordingSink(name, handler);
     }
     ErrorOr<Form*> openWindow(std::u16string_view name) override {
         if (!form_) return formClosedError();
@@ -109,10 +65,6 @@ public:
         auto* w = form_ ? form_->window(name) : nullptr;
         if (!w) return std::nullopt;
         return WindowState{w->caption, w->icon, w->visible};
-    }
-    void closeForm() override {
-        closing_ = true;
-        if (depth_ == 0) close();
     }
     bool formClosed() const override { return !form_; }
 
@@ -148,12 +100,10 @@ public:
         if (form_) form_->runtime().clockMs = ms;
     }
 
-    const std::vector<std::string>& lines() const override { return lines_; }
     void clearLines() override {
-        lines_.clear();
+        RecordingDriver::clearLines();
         if (form_) form_->journal().clear();
     }
-    const std::vector<RaisedEvent>& events() const override { return events_; }
     std::vector<std::u16string> notices(std::u16string_view c) const override {
         auto* site = form_ ? form_->container(c) : nullptr;
         return site ? site->notices : std::vector<std::u16string>{};
@@ -161,22 +111,17 @@ public:
     void clearNotices(std::u16string_view c) override {
         if (auto* site = form_ ? form_->container(c) : nullptr) site->notices.clear();
     }
-    const std::vector<MessageBoxShown>& messageBoxes() const override { return boxes_; }
-    void whileMessageBoxShown(std::function<void(const MessageBoxShown&)> f) override {
-        whileShown_ = std::move(f);
-    }
     const std::vector<ShellRequestMade>& shellRequests() const override {
-        shell_.clear();
+        shellRequests_.clear();
         if (form_)
             for (const auto& r : form_->shell().requests)
-                shell_.push_back(
+                shellRequests_.push_back(
                     {r.hwnd, r.operation, r.file, r.parameters, r.directory, r.showCommand});
-        return shell_;
+        return shellRequests_;
     }
     void setShellResult(std::int32_t r) override {
         if (form_) form_->shell().result = r;
     }
-    const std::vector<std::u16string>& sentKeys() const override { return sentKeys_; }
     const std::vector<PopupRequest>& popups() const override {
         popups_.clear();
         if (form_)
@@ -189,9 +134,7 @@ public:
     std::optional<PartState> part(std::u16string_view c, std::u16string_view p) const override {
         auto* k = find(c, p);
         if (!k) return std::nullopt;
-        PartState s;
-        s.bounds = k->bounds();
-        s.tabIndex = k->tabIndex();
+        PartState s = commonState(*k);
         if (auto* t = dynamic_cast<HeadlessTextBox*>(k)) {
             s.kind = "TextBox";
             s.text = t->text();
@@ -210,49 +153,9 @@ public:
         } else if (auto* l = dynamic_cast<HeadlessLabel*>(k)) {
             s.kind = "Label";
             s.text = l->caption();
-            s.foreColor = l->foreColor();
-            s.bold = l->bold();
-            s.font = l->font();
-            s.alignment = l->alignment();
-            s.backStyle = l->backStyle();
-        } else if (dynamic_cast<HeadlessTimer*>(k)) {
-            s.kind = "Timer";
-        } else if (auto* pb = dynamic_cast<HeadlessPictureBox*>(k)) {
-            s.kind = "PictureBox";
-            auto back = pb->BackColor();
-            if (!back.isError()) s.backColor = back.value();
-        } else if (auto* i = dynamic_cast<HeadlessImage*>(k)) {
-            s.kind = "Image";
-            auto pic = i->Picture();
-            if (!pic.isError()) s.picture = pic.value();
+            readLabelLook(*l, s);
         }
         return s;
-    }
-    TextBox* textBox(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<HeadlessTextBox*>(find(c, p));
-    }
-    Label* label(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<HeadlessLabel*>(find(c, p));
-    }
-    PictureBox* pictureBox(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<HeadlessPictureBox*>(find(c, p));
-    }
-    Image* image(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<HeadlessImage*>(find(c, p));
-    }
-    Twips width(std::u16string_view c) const override {
-        auto* site = form_ ? form_->container(c) : nullptr;
-        return site ? site->width() : 0;
-    }
-    Twips height(std::u16string_view c) const override {
-        auto* site = form_ ? form_->container(c) : nullptr;
-        return site ? site->height() : 0;
-    }
-    std::int32_t windowHandle(std::u16string_view c) const override {
-        auto* site = form_ ? form_->container(c) : nullptr;
-        if (!site) return 0;
-        auto h = site->hWnd();
-        return h.isError() ? 0 : h.value();
     }
     FontRef ambientFont() const override { return form_ ? form_->ambientFont : nullptr; }
 
@@ -268,52 +171,18 @@ public:
     std::int32_t injectedFailureCode() const override { return InjectedFailureCode; }
 
 private:
-    Constituent* find(std::u16string_view c, std::u16string_view p) const {
-        if (!form_) return nullptr;
-        if (auto* site = form_->container(c)) return site->find(p);
-        if (auto* w = form_->window(c)) return w->find(p);
-        return nullptr;
+    HeadlessContainer* site(std::u16string_view c) const override {
+        return form_ ? form_->container(c) : nullptr;
     }
-    // The text of a journal's quoted string.
-    static std::u16string unquote(std::string_view q) {
-        std::string out;
-        for (std::size_t i = 1; i + 1 < q.size(); ++i) {
-            char c = q[i];
-            if (c == '\\' && i + 2 < q.size()) {
-                c = q[++i];
-                c = c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
-            }
-            out.push_back(c);
-        }
-        return fromUtf8(out);
-    }
-
-    // Input runs with the depth counted, so that a close asked for meanwhile waits for it.
-    template <typename T, typename F> ErrorOr<T> guarded(F f) {
-        if (!form_) return formClosedError();
-        ++depth_;
-        ErrorOr<T> r = f();
-        --depth_;
-        if (depth_ == 0 && closing_) close();
-        return r;
+    HeadlessWindow* windowNamed(std::u16string_view name) const override {
+        return form_ ? form_->window(name) : nullptr;
     }
     template <typename F> ErrorOr<void> run(F f) { return guarded<void>(f); }
-    void close() {
-        closing_ = false;
-        form_.reset();
-        sinks_.clear();
-    }
+    void closeNow() override { form_.reset(); }
 
     std::unique_ptr<HeadlessForm> form_;
-    int depth_ = 0;
-    bool closing_ = false;
-    std::vector<std::string> lines_;
-    std::vector<RaisedEvent> events_;
-    std::vector<MessageBoxShown> boxes_;
-    std::vector<std::u16string> sentKeys_;
-    std::function<void(const MessageBoxShown&)> whileShown_;
-    std::unordered_map<std::u16string, std::unique_ptr<RecordingSink>> sinks_;
-    mutable std::vector<ShellRequestMade> shell_;
+    // The form's records in the shape the suites read, made afresh when asked for.
+    mutable std::vector<ShellRequestMade> shellRequests_;
     mutable std::vector<PopupRequest> popups_;
 };
 

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 namespace tessivra::testing {
@@ -220,6 +221,182 @@ public:
     virtual void clearFailures() = 0;
     // The error code an injected failure carries.
     virtual std::int32_t injectedFailureCode() const = 0;
+};
+
+// A DriverBag over a host's own bag, which has ReadProperty, WriteProperty, put, find,
+// entries() in the order written, toJson() and a static fromJson() (the JSON a host keeps bags
+// in between runs).
+template <typename Bag> class JsonDriverBag final : public DriverBag {
+public:
+    explicit JsonDriverBag(Bag b) : bag_(std::move(b)) {}
+    ErrorOr<Value> ReadProperty(std::u16string_view key, const Value& d) override {
+        return bag_.ReadProperty(key, d);
+    }
+    ErrorOr<void> WriteProperty(std::u16string_view key, const Value& v, const Value& d) override {
+        return bag_.WriteProperty(key, v, d);
+    }
+    void put(std::u16string_view key, Value v) override { bag_.put(key, std::move(v)); }
+    const Value* find(std::u16string_view key) const override { return bag_.find(key); }
+    std::vector<std::u16string> keys() const override {
+        std::vector<std::u16string> out;
+        for (const auto& [k, v] : bag_.entries())
+            out.push_back(k);
+        return out;
+    }
+    ErrorOr<std::unique_ptr<DriverBag>> reloaded() const override {
+        auto copy = TRY(Bag::fromJson(bag_.toJson()));
+        return std::unique_ptr<DriverBag>(std::make_unique<JsonDriverBag>(std::move(copy)));
+    }
+
+private:
+    Bag bag_;
+};
+
+// What most drivers observe and keep the same way, for a driver to derive from instead of
+// HostDriver: the lines the host writes, the events the controls raise (heard by a recording
+// sink in front of each control's handler), the message boxes and the keys sent; and the depth
+// of input, so that a form closed from inside a handler closes once the outermost input has
+// returned.
+class RecordingDriver : public HostDriver {
+public:
+    const std::vector<std::string>& lines() const override { return lines_; }
+    void clearLines() override { lines_.clear(); }
+    const std::vector<RaisedEvent>& events() const override { return events_; }
+    const std::vector<MessageBoxShown>& messageBoxes() const override { return boxes_; }
+    void whileMessageBoxShown(std::function<void(const MessageBoxShown&)> f) override {
+        whileShown_ = std::move(f);
+    }
+    const std::vector<std::u16string>& sentKeys() const override { return sentKeys_; }
+    const std::vector<ShellRequestMade>& shellRequests() const override { return shell_; }
+    void setShellResult(std::int32_t r) override { shellResult_ = r; }
+    void closeForm() override;
+
+    // The error of any input to a closed form.
+    static Error formClosedError();
+    // The text of a line's quoted string ("\"a\\tb\"" is a, Tab, b).
+    static std::u16string unquote(std::string_view quoted);
+
+protected:
+    // A line the host wrote; a "sendkeys" line's keys are kept as sent keys too.
+    void noteLine(std::string line);
+    // A message box is up, with a handler of some control on the stack below it: it is kept,
+    // and the test acts as the user would while it is up.
+    void messageBoxUp(MessageBoxShown);
+    // The sink that stands for the form's `handler` of a control's events: it hands each event
+    // on, then records it with the arguments the handler left. One a control, kept until the
+    // form closes.
+    EventSink* recordingSink(std::u16string_view control, EventSink* handler);
+    // Tears the form down (the sinks go afterwards, once nothing raises events into them).
+    virtual void closeNow() = 0;
+    // Closes now, if a close was asked for while input was running.
+    void closeIfAsked() {
+        if (depth_ == 0 && closing_) finishClose();
+    }
+    // Runs one input with the depth counted; a close asked for meanwhile waits for it.
+    template <typename T, typename F> ErrorOr<T> guarded(F f) {
+        if (formClosed()) return formClosedError();
+        ++depth_;
+        ErrorOr<T> r = f();
+        --depth_;
+        closeIfAsked();
+        return r;
+    }
+
+    int depth_ = 0;
+    bool closing_ = false;
+    std::vector<std::string> lines_;
+    std::vector<RaisedEvent> events_;
+    std::vector<MessageBoxShown> boxes_;
+    std::vector<std::u16string> sentKeys_;
+    std::function<void(const MessageBoxShown&)> whileShown_;
+    std::vector<ShellRequestMade> shell_;
+    std::int32_t shellResult_ = 42;
+
+private:
+    class RecordingSink;
+    void finishClose();
+    std::unordered_map<std::u16string, std::unique_ptr<EventSink>> sinks_;
+};
+
+// A recording driver over a form that finds its controls' containers and its windows by name
+// (null for a name it does not hold), each with find(partName) answering with a `Part`, and
+// whose containers have width(), height() and hWnd(). It reads what every such host reads alike;
+// the driver supplies the look-ups and the states of its own constituents' kinds.
+template <typename Site, typename Window, typename Part> class SiteDriver : public RecordingDriver {
+public:
+    // The constituent as the control's code sees it, through its interface.
+    TextBox* textBox(std::u16string_view c, std::u16string_view p) const override {
+        return dynamic_cast<TextBox*>(find(c, p));
+    }
+    Label* label(std::u16string_view c, std::u16string_view p) const override {
+        return dynamic_cast<Label*>(find(c, p));
+    }
+    PictureBox* pictureBox(std::u16string_view c, std::u16string_view p) const override {
+        return dynamic_cast<PictureBox*>(find(c, p));
+    }
+    Image* image(std::u16string_view c, std::u16string_view p) const override {
+        return dynamic_cast<Image*>(find(c, p));
+    }
+    Twips width(std::u16string_view c) const override {
+        auto* s = site(c);
+        return s ? s->width() : 0;
+    }
+    Twips height(std::u16string_view c) const override {
+        auto* s = site(c);
+        return s ? s->height() : 0;
+    }
+    std::int32_t windowHandle(std::u16string_view c) const override {
+        auto* s = site(c);
+        if (!s) return 0;
+        auto h = s->hWnd();
+        return h.isError() ? 0 : h.value();
+    }
+
+protected:
+    // The container of the control of that name, and the window of that name, or null (also
+    // once the form is closed).
+    virtual Site* site(std::u16string_view control) const = 0;
+    virtual Window* windowNamed(std::u16string_view name) const = 0;
+
+    // A control's constituent, or a window's, by name.
+    Part* find(std::u16string_view c, std::u16string_view p) const {
+        if (auto* s = site(c)) return s->find(p);
+        if (auto* w = windowNamed(c)) return w->find(p);
+        return nullptr;
+    }
+
+    // A label's look as the host's label keeps it: its colours (the back colour where the host
+    // keeps one apart), boldness, font, alignment and back style.
+    template <typename HostLabel> static void readLabelLook(const HostLabel& l, PartState& s) {
+        s.foreColor = l.foreColor();
+        if constexpr (requires { l.backColor(); }) s.backColor = l.backColor();
+        s.bold = l.bold();
+        s.font = l.font();
+        s.alignment = l.alignment();
+        s.backStyle = l.backStyle();
+    }
+
+    // What is read of a constituent the same way on every host, through its interface: its place
+    // and tab index, and the kinds that show nothing of their own (a timer; a picture box's back
+    // colour; an image's picture). The driver fills in the other kinds.
+    static PartState commonState(const Part& k) {
+        PartState s;
+        s.bounds = k.bounds();
+        s.tabIndex = k.tabIndex();
+        auto* part = const_cast<Part*>(&k);
+        if (dynamic_cast<Timer*>(part)) {
+            s.kind = "Timer";
+        } else if (auto* pb = dynamic_cast<PictureBox*>(part)) {
+            s.kind = "PictureBox";
+            auto back = pb->BackColor();
+            if (!back.isError()) s.backColor = back.value();
+        } else if (auto* i = dynamic_cast<Image*>(part)) {
+            s.kind = "Image";
+            auto pic = i->Picture();
+            if (!pic.isError()) s.picture = pic.value();
+        }
+        return s;
+    }
 };
 
 // A host a suite can be instantiated over.

@@ -40,40 +40,11 @@ void processQtEvents() {
 
 namespace {
 
-class QtDriverBag final : public DriverBag {
-public:
-    QtDriverBag() : bag_(nullptr) {}
-    explicit QtDriverBag(headless::HeadlessPropertyBag b) : bag_(std::move(b)) {}
-    ErrorOr<Value> ReadProperty(std::u16string_view key, const Value& d) override {
-        return bag_.ReadProperty(key, d);
-    }
-    ErrorOr<void> WriteProperty(std::u16string_view key, const Value& v, const Value& d) override {
-        return bag_.WriteProperty(key, v, d);
-    }
-    void put(std::u16string_view key, Value v) override { bag_.put(key, std::move(v)); }
-    const Value* find(std::u16string_view key) const override { return bag_.find(key); }
-    std::vector<std::u16string> keys() const override {
-        std::vector<std::u16string> out;
-        for (const auto& [k, v] : bag_.entries())
-            out.push_back(k);
-        return out;
-    }
-    // The Qt host keeps bags in the same typed JSON as the command-line container.
-    ErrorOr<std::unique_ptr<DriverBag>> reloaded() const override {
-        auto copy = TRY(headless::HeadlessPropertyBag::fromJson(bag_.toJson()));
-        return std::unique_ptr<DriverBag>(std::make_unique<QtDriverBag>(std::move(copy)));
-    }
+// The Qt host keeps bags in the same typed JSON as the command-line container.
+using QtDriverBag = JsonDriverBag<headless::HeadlessPropertyBag>;
 
-private:
-    headless::HeadlessPropertyBag bag_;
-};
-
-Error formClosedError() {
-    return {errc::InvalidProcedureCall, u"The form is closed"};
-}
 Error noSuch(std::u16string_view what, std::u16string_view name) {
-    return {errc::InvalidProcedureCall,
-            u"No " + std::u16string(what) + u" named " + std::u16string(name)};
+    return noSuchNamed(what, name);
 }
 
 // The Qt key of a Windows virtual-key code.
@@ -131,7 +102,8 @@ Qt::MouseButton buttonOf(std::int16_t b) {
     return Qt::NoButton;
 }
 
-class QtDriver final : public HostDriver, public HostObserver {
+class QtDriver final : public SiteDriver<QtContainer, QtWindow, QtConstituent>,
+                       public HostObserver {
 public:
     explicit QtDriver(const HostOptions& o) {
         qtApplication();
@@ -147,7 +119,7 @@ public:
         if (!QTest::qWaitForWindowActive(window_.get()))
             ADD_FAILURE() << "the form's window did not become active";
     }
-    ~QtDriver() override { close(); }
+    ~QtDriver() override { closeNow(); }
 
     std::string hostName() const override { return "qt"; }
 
@@ -202,14 +174,11 @@ public:
             return c->save(bag);
         });
     }
-    std::unique_ptr<DriverBag> newBag() override { return std::make_unique<QtDriverBag>(); }
+    std::unique_ptr<DriverBag> newBag() override {
+        return std::make_unique<QtDriverBag>(headless::HeadlessPropertyBag());
+    }
     void setHandler(std::u16string_view name, EventSink* handler) override {
-        auto* c = container(name);
-        if (!c) return;
-        auto& rec = sinks_[std::u16string(name)];
-        if (!rec) rec = std::make_unique<RecordingSink>(events_, std::u16string(name));
-        rec->forward = handler;
-        c->setSink(rec.get());
+        if (auto* c = container(name)) c->setSink(recordingSink(name, handler));
     }
     ErrorOr<Form*> openWindow(std::u16string_view name) override {
         if (!host_) return formClosedError();
@@ -219,10 +188,6 @@ public:
         auto* w = host_ ? host_->window(name) : nullptr;
         if (!w) return std::nullopt;
         return WindowState{w->caption(), w->icon(), w->visible()};
-    }
-    void closeForm() override {
-        closing_ = true;
-        if (depth_ == 0) close();
     }
     bool formClosed() const override { return !host_; }
 
@@ -367,21 +332,11 @@ public:
 
     // ---- observations ----------------------------------------------------------------------
 
-    const std::vector<std::string>& lines() const override { return lines_; }
-    void clearLines() override { lines_.clear(); }
-    const std::vector<RaisedEvent>& events() const override { return events_; }
     std::vector<std::u16string> notices(std::u16string_view c) const override {
         auto it = notices_.find(std::u16string(c));
         return it == notices_.end() ? std::vector<std::u16string>{} : it->second;
     }
     void clearNotices(std::u16string_view c) override { notices_.erase(std::u16string(c)); }
-    const std::vector<MessageBoxShown>& messageBoxes() const override { return boxes_; }
-    void whileMessageBoxShown(std::function<void(const MessageBoxShown&)> f) override {
-        whileShown_ = std::move(f);
-    }
-    const std::vector<ShellRequestMade>& shellRequests() const override { return shell_; }
-    void setShellResult(std::int32_t r) override { shellResult_ = r; }
-    const std::vector<std::u16string>& sentKeys() const override { return sentKeys_; }
     const std::vector<PopupRequest>& popups() const override { return popups_; }
     std::string focusName() const override {
         auto* part = QtConstituent::of(QApplication::focusWidget());
@@ -392,10 +347,8 @@ public:
     std::optional<PartState> part(std::u16string_view c, std::u16string_view p) const override {
         auto* k = find(c, p);
         if (!k) return std::nullopt;
-        PartState s;
+        PartState s = commonState(*k);
         s.kind = k->kind();
-        s.bounds = k->bounds();
-        s.tabIndex = k->tabIndex();
         if (auto* t = dynamic_cast<QtTextBox*>(k)) {
             s.text = t->Text().value();
             s.enabled = t->edit()->isEnabled();
@@ -412,44 +365,9 @@ public:
             s.value = v->value();
         } else if (auto* l = dynamic_cast<QtLabel*>(k)) {
             s.text = l->caption();
-            s.foreColor = l->foreColor();
-            s.backColor = l->backColor();
-            s.bold = l->bold();
-            s.font = l->font();
-            s.alignment = l->alignment();
-            s.backStyle = l->backStyle();
-        } else if (auto* pb = dynamic_cast<QtPictureBox*>(k)) {
-            s.backColor = pb->BackColor().value();
-        } else if (auto* i = dynamic_cast<QtImage*>(k)) {
-            s.picture = i->Picture().value();
+            readLabelLook(*l, s);
         }
         return s;
-    }
-    TextBox* textBox(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<QtTextBox*>(find(c, p));
-    }
-    Label* label(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<QtLabel*>(find(c, p));
-    }
-    PictureBox* pictureBox(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<QtPictureBox*>(find(c, p));
-    }
-    Image* image(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<QtImage*>(find(c, p));
-    }
-    Twips width(std::u16string_view c) const override {
-        auto* site = container(c);
-        return site ? site->width() : 0;
-    }
-    Twips height(std::u16string_view c) const override {
-        auto* site = container(c);
-        return site ? site->height() : 0;
-    }
-    std::int32_t windowHandle(std::u16string_view c) const override {
-        auto* site = container(c);
-        if (!site) return 0;
-        auto h = site->hWnd();
-        return h.isError() ? 0 : h.value();
     }
     FontRef ambientFont() const override { return host_ ? host_->ambientFont() : nullptr; }
 
@@ -462,7 +380,8 @@ public:
     // ---- the host's hooks -------------------------------------------------------------------
 
     void eventRaised(QtContainer& c, DispId id, EventArgs args) override {
-        lines_.push_back(eventLine(c.name(), c.control(), id, args));
+        lines_.push_back(
+            eventLine(c.name(), c.control() ? &c.control()->controlClass() : nullptr, id, args));
     }
     void propertyChanged(QtContainer& c, std::u16string_view p) override {
         notices_[c.name()].emplace_back(p);
@@ -525,10 +444,9 @@ private:
         auto it = containers_.find(std::u16string(name));
         return it == containers_.end() ? nullptr : it->second.get();
     }
-    QtConstituent* find(std::u16string_view c, std::u16string_view p) const {
-        if (auto* site = container(c)) return site->find(p);
-        if (auto* w = host_ ? host_->window(c) : nullptr) return w->find(p);
-        return nullptr;
+    QtContainer* site(std::u16string_view c) const override { return container(c); }
+    QtWindow* windowNamed(std::u16string_view name) const override {
+        return host_ ? host_->window(name) : nullptr;
     }
     // The named constituent's widget, or the control's first that takes the focus.
     ErrorOr<QWidget*> widgetOf(std::u16string_view c, std::u16string_view p) const {
@@ -613,17 +531,15 @@ private:
     ErrorOr<void> afterInput() {
         std::optional<Error> failed = std::move(failure_);
         failure_.reset();
-        if (depth_ == 0 && closing_) close();
+        closeIfAsked();
         if (failed) return *failed;
         return {};
     }
-    void close() {
-        closing_ = false;
+    void closeNow() override {
         // The containers first, in the reverse of their making, then the windows and the host.
         for (auto it = order_.rbegin(); it != order_.rend(); ++it)
             containers_.erase(*it);
         order_.clear();
-        sinks_.clear();
         host_.reset();
         window_.reset();
         processQtEvents();
@@ -633,20 +549,10 @@ private:
     std::unique_ptr<QWidget> window_;
     std::map<std::u16string, std::unique_ptr<QtContainer>> containers_;
     std::vector<std::u16string> order_;
-    std::map<std::u16string, std::unique_ptr<RecordingSink>> sinks_;
     int nextTop_ = 0;
-    int depth_ = 0;
-    bool closing_ = false;
     std::optional<Error> failure_;
-    std::vector<std::string> lines_;
-    std::vector<RaisedEvent> events_;
     std::map<std::u16string, std::vector<std::u16string>> notices_;
-    std::vector<MessageBoxShown> boxes_;
-    std::vector<std::u16string> sentKeys_;
-    std::function<void(const MessageBoxShown&)> whileShown_;
-    std::vector<ShellRequestMade> shell_;
     std::vector<PopupRequest> popups_;
-    std::int32_t shellResult_ = 42;
 };
 
 } // namespace

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <unordered_map>
 
 namespace tessivra::testing {
 
@@ -26,37 +25,7 @@ TextServicesMaker& textServicesMaker() {
     return maker;
 }
 
-class WebDriverBag final : public DriverBag {
-public:
-    WebDriverBag() = default;
-    explicit WebDriverBag(WebPropertyBag b) : bag_(std::move(b)) {}
-    ErrorOr<Value> ReadProperty(std::u16string_view key, const Value& d) override {
-        return bag_.ReadProperty(key, d);
-    }
-    ErrorOr<void> WriteProperty(std::u16string_view key, const Value& v, const Value& d) override {
-        return bag_.WriteProperty(key, v, d);
-    }
-    void put(std::u16string_view key, Value v) override { bag_.put(key, std::move(v)); }
-    const Value* find(std::u16string_view key) const override { return bag_.find(key); }
-    std::vector<std::u16string> keys() const override {
-        std::vector<std::u16string> out;
-        for (const auto& [k, v] : bag_.entries())
-            out.push_back(k);
-        return out;
-    }
-    // Through the JSON text a <tessivra-form> reads.
-    ErrorOr<std::unique_ptr<DriverBag>> reloaded() const override {
-        auto copy = TRY(WebPropertyBag::fromJson(bag_.toJson()));
-        return std::unique_ptr<DriverBag>(std::make_unique<WebDriverBag>(std::move(copy)));
-    }
-
-private:
-    WebPropertyBag bag_;
-};
-
-Error formClosedError() {
-    return {errc::InvalidProcedureCall, u"The form is closed"};
-}
+using WebDriverBag = JsonDriverBag<WebPropertyBag>;
 
 val document() {
     return val::global("document");
@@ -92,7 +61,7 @@ const char* keyName(std::int16_t keyCode) {
     }
 }
 
-class WebDriver final : public HostDriver {
+class WebDriver final : public SiteDriver<WebContainer, WebWindow, DomPart> {
 public:
     explicit WebDriver(const HostOptions& o) {
         auto& maker = textServicesMaker();
@@ -107,17 +76,10 @@ public:
         document()["body"].call<void>("appendChild", root_);
         page_ = std::make_unique<WebPage>(root_, *text_,
                                           PageSettings{.appPath = o.appPath, .virtualClock = true});
-        page_->onLine = [this](const std::string& l) {
-            lines_.push_back(l);
-            if (l.starts_with("sendkeys ")) sentKeys_.push_back(unquote(l.substr(9)));
-        };
+        page_->onLine = [this](const std::string& l) { noteLine(l); };
         page_->runtime().answerMessageBox = [this](std::u16string_view prompt, std::int32_t style,
                                                    std::u16string_view title) {
-            ++depth_;
-            MessageBoxShown shown{std::u16string(prompt), style, std::u16string(title)};
-            boxes_.push_back(shown);
-            if (whileShown_) whileShown_(shown);
-            --depth_;
+            messageBoxUp({std::u16string(prompt), style, std::u16string(title)});
             return msgbox::OK;
         };
         page_->shell().receive = [this](std::int32_t hwnd, std::string_view op,
@@ -155,14 +117,12 @@ public:
     ErrorOr<void> save(std::u16string_view name, PropertyBag& bag) override {
         return run([&] { return page_->save(name, bag); });
     }
-    std::unique_ptr<DriverBag> newBag() override { return std::make_unique<WebDriverBag>(); }
+    std::unique_ptr<DriverBag> newBag() override {
+        return std::make_unique<WebDriverBag>(WebPropertyBag());
+    }
     void setHandler(std::u16string_view name, EventSink* handler) override {
-        auto* site = page_ ? page_->container(name) : nullptr;
-        if (!site) return;
-        auto& rec = sinks_[std::u16string(name)];
-        if (!rec) rec = std::make_unique<RecordingSink>(events_, std::u16string(name));
-        rec->forward = handler;
-        site->sink = rec.get();
+        if (auto* site = page_ ? page_->container(name) : nullptr)
+            site->sink = recordingSink(name, handler);
     }
     ErrorOr<Form*> openWindow(std::u16string_view name) override {
         if (!page_) return formClosedError();
@@ -172,10 +132,6 @@ public:
         auto* w = page_ ? page_->window(name) : nullptr;
         if (!w) return std::nullopt;
         return WindowState{w->caption, w->icon, w->visible};
-    }
-    void closeForm() override {
-        closing_ = true;
-        if (depth_ == 0) close();
     }
     bool formClosed() const override { return !page_; }
 
@@ -289,9 +245,6 @@ public:
         if (page_) page_->clockMs = ms;
     }
 
-    const std::vector<std::string>& lines() const override { return lines_; }
-    void clearLines() override { lines_.clear(); }
-    const std::vector<RaisedEvent>& events() const override { return events_; }
     std::vector<std::u16string> notices(std::u16string_view c) const override {
         auto* site = page_ ? page_->container(c) : nullptr;
         return site ? site->notices : std::vector<std::u16string>{};
@@ -299,13 +252,6 @@ public:
     void clearNotices(std::u16string_view c) override {
         if (auto* site = page_ ? page_->container(c) : nullptr) site->notices.clear();
     }
-    const std::vector<MessageBoxShown>& messageBoxes() const override { return boxes_; }
-    void whileMessageBoxShown(std::function<void(const MessageBoxShown&)> f) override {
-        whileShown_ = std::move(f);
-    }
-    const std::vector<ShellRequestMade>& shellRequests() const override { return shell_; }
-    void setShellResult(std::int32_t r) override { shellResult_ = r; }
-    const std::vector<std::u16string>& sentKeys() const override { return sentKeys_; }
     const std::vector<PopupRequest>& popups() const override {
         popups_.clear();
         if (page_)
@@ -318,9 +264,7 @@ public:
     std::optional<PartState> part(std::u16string_view c, std::u16string_view p) const override {
         auto* k = find(c, p);
         if (!k) return std::nullopt;
-        PartState s;
-        s.bounds = k->bounds();
-        s.tabIndex = k->tabIndex();
+        PartState s = commonState(*k);
         if (auto* t = dynamic_cast<WebTextBox*>(k)) {
             s.kind = "TextBox";
             // What the user sees: the element's own value, read back from the DOM.
@@ -340,50 +284,9 @@ public:
         } else if (auto* l = dynamic_cast<WebLabel*>(k)) {
             s.kind = "Label";
             s.text = fromJs(l->element()["textContent"]);
-            s.foreColor = l->foreColor();
-            s.backColor = l->backColor();
-            s.bold = l->bold();
-            s.font = l->font();
-            s.alignment = l->alignment();
-            s.backStyle = l->backStyle();
-        } else if (dynamic_cast<WebTimer*>(k)) {
-            s.kind = "Timer";
-        } else if (auto* pb = dynamic_cast<WebPictureBox*>(k)) {
-            s.kind = "PictureBox";
-            auto back = pb->BackColor();
-            if (!back.isError()) s.backColor = back.value();
-        } else if (auto* i = dynamic_cast<WebImage*>(k)) {
-            s.kind = "Image";
-            auto pic = i->Picture();
-            if (!pic.isError()) s.picture = pic.value();
+            readLabelLook(*l, s);
         }
         return s;
-    }
-    TextBox* textBox(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<WebTextBox*>(find(c, p));
-    }
-    Label* label(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<WebLabel*>(find(c, p));
-    }
-    PictureBox* pictureBox(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<WebPictureBox*>(find(c, p));
-    }
-    Image* image(std::u16string_view c, std::u16string_view p) const override {
-        return dynamic_cast<WebImage*>(find(c, p));
-    }
-    Twips width(std::u16string_view c) const override {
-        auto* site = page_ ? page_->container(c) : nullptr;
-        return site ? site->width() : 0;
-    }
-    Twips height(std::u16string_view c) const override {
-        auto* site = page_ ? page_->container(c) : nullptr;
-        return site ? site->height() : 0;
-    }
-    std::int32_t windowHandle(std::u16string_view c) const override {
-        auto* site = page_ ? page_->container(c) : nullptr;
-        if (!site) return 0;
-        auto h = site->hWnd();
-        return h.isError() ? 0 : h.value();
     }
     FontRef ambientFont() const override { return page_ ? page_->ambientFont : nullptr; }
 
@@ -394,15 +297,13 @@ public:
     std::int32_t injectedFailureCode() const override { return 0; }
 
 private:
-    static Error noSuch(std::u16string_view name) {
-        return {errc::InvalidProcedureCall, u"No control named " + std::u16string(name)};
-    }
+    static Error noSuch(std::u16string_view name) { return noSuchNamed(u"control", name); }
 
-    DomPart* find(std::u16string_view c, std::u16string_view p) const {
-        if (!page_) return nullptr;
-        if (auto* site = page_->container(c)) return site->find(p);
-        if (auto* w = page_->window(c)) return w->find(p);
-        return nullptr;
+    WebContainer* site(std::u16string_view c) const override {
+        return page_ ? page_->container(c) : nullptr;
+    }
+    WebWindow* windowNamed(std::u16string_view name) const override {
+        return page_ ? page_->window(name) : nullptr;
     }
 
     ErrorOr<void> focusPart(std::u16string_view c, std::u16string_view p) {
@@ -482,27 +383,6 @@ private:
         return pressKey(keyCode, shift, std::u16string_view(&ch, 1));
     }
 
-    static std::u16string unquote(std::string_view q) {
-        std::string out;
-        for (std::size_t i = 1; i + 1 < q.size(); ++i) {
-            char c = q[i];
-            if (c == '\\' && i + 2 < q.size()) {
-                c = q[++i];
-                c = c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
-            }
-            out.push_back(c);
-        }
-        return fromUtf8(out);
-    }
-
-    template <typename T, typename F> ErrorOr<T> guarded(F f) {
-        if (!page_) return formClosedError();
-        ++depth_;
-        ErrorOr<T> r = f();
-        --depth_;
-        if (depth_ == 0 && closing_) close();
-        return r;
-    }
     template <typename F> ErrorOr<void> run(F f) {
         return guarded<void>([&]() -> ErrorOr<void> {
             TRY(f());
@@ -511,25 +391,11 @@ private:
             return page_ ? page_->deliverSentKeys() : ErrorOr<void>();
         });
     }
-    void close() {
-        closing_ = false;
-        page_.reset();
-        sinks_.clear();
-    }
+    void closeNow() override { page_.reset(); }
 
     std::unique_ptr<TextServices> text_;
     val root_ = val::undefined();
     std::unique_ptr<WebPage> page_;
-    int depth_ = 0;
-    bool closing_ = false;
-    std::int32_t shellResult_ = 42;
-    std::vector<std::string> lines_;
-    std::vector<RaisedEvent> events_;
-    std::vector<MessageBoxShown> boxes_;
-    std::vector<std::u16string> sentKeys_;
-    std::function<void(const MessageBoxShown&)> whileShown_;
-    std::unordered_map<std::u16string, std::unique_ptr<RecordingSink>> sinks_;
-    std::vector<ShellRequestMade> shell_;
     mutable std::vector<PopupRequest> popups_;
 };
 

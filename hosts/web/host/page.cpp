@@ -43,11 +43,6 @@ void routeDomEvent(int partId, const std::string& type, const val& event) {
     it->second->owner().page().route(partId, type, event);
 }
 
-Error noSuch(std::u16string_view what, std::u16string_view name) {
-    return {errc::InvalidProcedureCall,
-            u"No " + std::u16string(what) + u" named " + std::u16string(name)};
-}
-
 } // namespace
 
 EMSCRIPTEN_BINDINGS(tessivra_web_host) {
@@ -61,16 +56,6 @@ val jsString(std::u16string_view s) {
 std::u16string fromJs(const val& v) {
     if (!v.isString()) return {};
     return v.as<std::u16string>();
-}
-
-ErrorOr<void> checkSize(Twips v) {
-    if (!(std::isfinite(v) && v >= 0 && v <= kMaxTwips)) return Error::invalidPropertyValue();
-    return {};
-}
-ErrorOr<void> checkPosition(Twips v) {
-    if (!(std::isfinite(v) && v >= -kMaxTwips && v <= kMaxTwips))
-        return Error::invalidPropertyValue();
-    return {};
 }
 
 std::string cssColour(Colour c) {
@@ -202,17 +187,8 @@ ErrorOr<void> WebContainer::PropertyChanged(std::u16string_view property) {
 }
 
 ErrorOr<void> WebContainer::RaiseEvent(DispId id, EventArgs args) {
-    if (page_.onLine) [[unlikely]] {
-        std::string line = "event " + toUtf8(name_) + " ";
-        const EventInfo* info = control_ ? eventById(control_->controlClass(), id) : nullptr;
-        line += info ? toUtf8(info->name) : std::to_string(id);
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            std::string pname = info && i < info->params.size() ? toUtf8(info->params[i].name)
-                                                                : std::to_string(i + 1);
-            line += " " + pname + "=" + formatValue(args[i].get());
-        }
-        page_.note(line);
-    }
+    if (page_.onLine) [[unlikely]]
+        page_.note(eventLine(name_, control_ ? &control_->controlClass() : nullptr, id, args));
     if (sink) return sink->Invoke(id, args);
     return {};
 }
@@ -340,8 +316,7 @@ WebPage::WebPage(val root, TextServices& text, PageSettings settings)
 WebPage::~WebPage() {
     for (auto& s : sites_)
         if (s->control_) s->control_->containerClosing(*s);
-    focused_ = nullptr;
-    pendingFocus_.reset();
+    forgetFocus();
     for (auto& s : sites_)
         s->control_.reset();
     timers_.clear();
@@ -373,7 +348,7 @@ ErrorOr<Control*> WebPage::add(std::u16string_view name, const ControlFactory& f
     if (control.isError()) return control.releaseError();
     site->control_ = control.releaseValue();
     WebContainer& placed = *site;
-    byName_.emplace(placed.name(), &placed);
+    named_.add(placed);
     sites_.push_back(std::move(site));
     TRY(placed.control_->UserControl_Initialize());
     return placed.control_.get();
@@ -383,51 +358,38 @@ void WebPage::remove(std::u16string_view name) {
     auto* site = container(name);
     if (!site) return;
     if (site->control_) site->control_->containerClosing(*site);
-    if (focused_ && &focused_->owner() == site) focused_ = nullptr;
-    if (pendingFocus_ && *pendingFocus_ && &(*pendingFocus_)->owner() == site)
-        pendingFocus_.reset();
+    forgetPartsOf(*site);
     site->destroyConstituents();
     site->control_.reset();
-    byName_.erase(std::u16string(name));
+    named_.remove(name);
     // An element the page made goes with the control; one it was given stays its owner's.
     if (site->ownsElement) site->element().call<void>("remove");
     std::erase_if(sites_, [&](const auto& s) { return s.get() == site; });
 }
 
 WebContainer* WebPage::container(std::u16string_view name) const {
-    auto it = byName_.find(std::u16string(name));
-    return it == byName_.end() ? nullptr : it->second;
+    return named_.find(name);
 }
 
 Control* WebPage::control(std::u16string_view name) const {
-    auto* c = container(name);
-    return c ? c->control() : nullptr;
+    return named_.control(name);
 }
 
 ErrorOr<void> WebPage::load(std::u16string_view name, PropertyBag& bag) {
-    auto* c = control(name);
-    if (!c) return noSuch(u"control", name);
-    return c->UserControl_ReadProperties(bag);
+    return named_.load(name, bag);
 }
 
 ErrorOr<void> WebPage::save(std::u16string_view name, PropertyBag& bag) {
-    auto* c = control(name);
-    if (!c) return noSuch(u"control", name);
-    return c->UserControl_WriteProperties(bag);
+    return named_.save(name, bag);
 }
 
 ErrorOr<void> WebPage::place(std::u16string_view name) {
-    auto* c = control(name);
-    if (!c) return noSuch(u"control", name);
-    TRY(c->UserControl_Resize());
+    TRY(named_.place(name));
     return deliverSentKeys();
 }
 
 ErrorOr<void> WebPage::resize(std::u16string_view name, Twips w, Twips h) {
-    auto* site = container(name);
-    if (!site) return noSuch(u"control", name);
-    TRY(checkSize(w));
-    TRY(checkSize(h));
+    auto* site = TRY(named_.toResize(name, w, h));
     TRY(site->resizeTo(w, h));
     return deliverSentKeys();
 }
@@ -450,90 +412,22 @@ DomPart* WebPage::constituent(std::u16string_view control, std::u16string_view p
         return w && !part.empty() ? w->find(part) : nullptr;
     }
     if (!part.empty()) return site->find(part);
-    for (auto* c : tabOrder())
-        if (&c->owner() == site) return c;
-    return site->constituents().empty() ? nullptr : site->constituents().front().get();
+    return firstPartOf(*site);
 }
 
 // ---- focus ----------------------------------------------------------------------------------
 
 std::vector<DomPart*> WebPage::tabOrder(const DomPart* alsoHere) const {
-    std::vector<DomPart*> order;
-    for (const auto& s : sites_) {
-        std::vector<DomPart*> mine;
-        for (const auto& p : s->constituents())
-            if (p->takesFocus() || p.get() == alsoHere) mine.push_back(p.get());
-        std::stable_sort(mine.begin(), mine.end(),
-                         [](auto* a, auto* b) { return a->tabIndex() < b->tabIndex(); });
-        order.insert(order.end(), mine.begin(), mine.end());
-    }
-    return order;
+    return tabOrderOf(sites_, alsoHere);
 }
 
-std::string WebPage::focusName() const {
-    if (!focused_) return "(none)";
-    return toUtf8(focused_->owner().name()) + "." + toUtf8(focused_->name());
-}
-
-ErrorOr<void> WebPage::moveFocus(DomPart* target) {
-    if (moving_) {
-        pendingFocus_ = target;
-        return {};
-    }
-    if (target == focused_) return {};
-    moving_ = true;
-    ErrorOr<void> result;
-    // A handler that moves the focus while it is moving is answered after this move; a form
-    // whose handlers keep sending it back and forth is stopped rather than left spinning.
-    int moves = 0;
-    for (DomPart* next = target; next != nullptr && moves < 64; ++moves) {
-        DomPart* old = focused_;
-        focused_ = next;
-        note("focus " + focusName());
-        // The browser's focus follows; its focus event is the page's own doing, not the user's.
-        showingFocus_ = true;
-        next->focusElement().call<void>("focus");
-        showingFocus_ = false;
-        if (old) {
-            auto r = old->lostFocus();
-            if (r.isError() && !result.isError()) result = r.releaseError();
-        }
-        auto r = next->gotFocus();
-        if (r.isError() && !result.isError()) result = r.releaseError();
-        next = nullptr;
-        if (pendingFocus_) {
-            DomPart* p = *pendingFocus_;
-            pendingFocus_.reset();
-            if (p != focused_ && (p == nullptr || p->takesFocus())) next = p;
-        }
-    }
-    pendingFocus_.reset();
-    moving_ = false;
-    return result;
-}
-
-DomPart* WebPage::nextInTabOrder(const DomPart* from) const {
-    auto order = tabOrder(from);
-    auto at = std::find(order.begin(), order.end(), from);
-    if (at == order.end()) return order.empty() ? nullptr : order.front();
-    for (std::size_t i = 1; i < order.size(); ++i) {
-        DomPart* next = order[(static_cast<std::size_t>(at - order.begin()) + i) % order.size()];
-        if (next->takesFocus()) return next;
-    }
-    return nullptr;
-}
-
-ErrorOr<void> WebPage::focusNext() {
-    if (auto* next = nextInTabOrder(focused_)) return moveFocus(next);
-    return {};
-}
-
-ErrorOr<void> WebPage::focusLeaving(DomPart* leaving) {
-    if (focused_ != leaving) return {};
-    if (auto* next = nextInTabOrder(leaving)) return moveFocus(next);
-    focused_ = nullptr;
-    note("focus (none)");
-    return leaving->lostFocus();
+void WebPage::focusChanged() {
+    note("focus " + focusName());
+    if (!focused()) return;
+    // The browser's focus follows; its focus event is the page's own doing, not the user's.
+    showingFocus_ = true;
+    focused()->focusElement().call<void>("focus");
+    showingFocus_ = false;
 }
 
 // ---- events from the DOM --------------------------------------------------------------------
@@ -556,28 +450,16 @@ std::optional<Error> WebPage::takeInputError() {
 }
 
 ErrorOr<void> WebPage::deliverSentKeys() {
-    while (!runtime_.pendingKeys.empty()) {
-        std::u16string keys = runtime_.pendingKeys.front();
-        runtime_.pendingKeys.erase(runtime_.pendingKeys.begin());
-        for (std::size_t i = 0; i < keys.size();) {
-            auto rest = std::u16string_view(keys).substr(i);
-            auto* box = dynamic_cast<WebTextBox*>(focused_);
-            if (rest.size() >= 5 &&
-                (rest.substr(0, 5) == u"{tab}" || rest.substr(0, 5) == u"{TAB}")) {
-                TRY(focusNext());
-                i += 5;
-            } else if (rest.substr(0, 7) == u"{enter}" || rest[0] == u'~') {
-                if (box) TRY(box->keyDown(13, 0, u"Enter"));
-                if (box) TRY(box->keyUp(13, 0));
-                i += rest[0] == u'~' ? 1 : 7;
-            } else {
-                if (box) TRY(box->keyDown(0, 0, rest.substr(0, 1)));
-                if (box) TRY(box->keyUp(0, 0));
-                ++i;
-            }
-        }
-    }
-    return {};
+    return deliverKeys<WebTextBox>(
+        runtime_.pendingKeys,
+        [](WebTextBox& box) -> ErrorOr<void> {
+            TRY(box.keyDown(13, 0, u"Enter"));
+            return box.keyUp(13, 0);
+        },
+        [](WebTextBox& box, char16_t c) -> ErrorOr<void> {
+            TRY(box.keyDown(0, 0, std::u16string_view(&c, 1)));
+            return box.keyUp(0, 0);
+        });
 }
 
 // ---- the clock and the timers ---------------------------------------------------------------
@@ -614,13 +496,7 @@ void WebPage::stopTimer(WebTimer& t) {
 }
 
 ErrorOr<void> WebPage::tick(std::int64_t milliseconds) {
-    constexpr std::int64_t kLatest =
-        std::numeric_limits<std::int64_t>::max() - std::numeric_limits<std::int32_t>::max();
-    if (milliseconds < 0)
-        return Error{errc::InvalidProcedureCall, u"The clock cannot go back: an advance of " +
-                                                     fromUtf8(std::to_string(milliseconds))};
-    if (milliseconds > kLatest - clockMs) return Error::overflow();
-    const std::int64_t end = clockMs + milliseconds;
+    const std::int64_t end = TRY(clockAdvancedTo(clockMs, milliseconds));
     // Each timer due by the end fires once, at its last due moment, as a desktop coalesces the
     // ticks it could not deliver; timers fire in the order of those moments.
     for (;;) {

@@ -7,9 +7,7 @@ namespace tessivra::web {
 
 namespace {
 
-constexpr std::int16_t KeyBackspace = 8, KeyTab = 9, KeyEnter = 13, KeyEscape = 27, KeyEnd = 35,
-                       KeyHome = 36, KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40,
-                       KeyDelete = 46;
+using namespace keycodes;
 
 val makeElement(const char* tag) {
     return val::global("document").call<val>("createElement", val(tag));
@@ -353,19 +351,10 @@ ErrorOr<void> WebTextBox::editInPlace(std::u16string_view insert) {
 }
 
 ErrorOr<void> WebTextBox::replaceSelection(std::u16string_view insert, EditSource source) {
-    if (source != EditSource::Assigned) {
-        if (locked_) return {};
-        if (maxLength_ > 0) {
-            auto kept = static_cast<std::int32_t>(text_.size()) - selLength_;
-            auto room = std::max(0, maxLength_ - kept);
-            // A typed key that does not fit is refused whole; a paste inserts what fits.
-            if (source == EditSource::Typed && static_cast<std::int32_t>(insert.size()) > room)
-                return {};
-            insert = insert.substr(0, static_cast<std::size_t>(room));
-        }
-        if (insert.empty() && selLength_ == 0) return {};
-    }
-    return editInPlace(insert);
+    const auto admitted = admittedEdit(insert, source, locked_, maxLength_,
+                                       static_cast<std::int32_t>(text_.size()), selLength_);
+    if (!admitted) return {};
+    return editInPlace(*admitted);
 }
 
 ErrorOr<void> WebTextBox::keyDown(std::int16_t keyCode, std::int16_t shift,
@@ -402,27 +391,14 @@ ErrorOr<void> WebTextBox::keyDown(std::int16_t keyCode, std::int16_t shift,
     const auto size = static_cast<std::int32_t>(text_.size());
     switch (downCode) {
     case KeyDelete:
-        if (!locked_ && (selLength_ > 0 || selStart_ < size)) {
-            if (selLength_ == 0) selLength_ = 1;
+        if (!locked_ && selectForDeletion(KeyDelete, selStart_, selLength_, size))
             TRY(replaceSelection(u"", EditSource::Typed));
-        }
         break;
     case KeyLeft:
-        selStart_ = std::max(0, selStart_ - 1);
-        selLength_ = 0;
-        showSelection();
-        break;
     case KeyRight:
-        selStart_ = std::min(size, selStart_ + selLength_ + 1);
-        selLength_ = 0;
-        showSelection();
-        break;
     case KeyHome:
-        selStart_ = selLength_ = 0;
-        showSelection();
-        break;
     case KeyEnd:
-        selStart_ = size;
+        selStart_ = caretAfterKey(downCode, selStart_, selLength_, size);
         selLength_ = 0;
         showSelection();
         break;
@@ -436,14 +412,11 @@ ErrorOr<void> WebTextBox::deliverKeyPress(std::int16_t& keyAscii) {
     if (events_) TRY(events_->KeyPress(keyAscii));
     // A single-line box inserts printable characters only; a handler's 0 inserts nothing.
     if (keyAscii == KeyBackspace) {
-        if (locked_) return {};
-        if (selLength_ == 0 && selStart_ > 0) {
-            --selStart_;
-            selLength_ = 1;
-        }
+        if (locked_ || !selectForDeletion(KeyBackspace, selStart_, selLength_,
+                                          static_cast<std::int32_t>(text_.size())))
+            return {};
         // Deleting is never held back by the length limit.
-        if (selLength_ > 0) return editInPlace(u"");
-        return {};
+        return editInPlace(u"");
     }
     if (keyAscii < 32 || keyAscii > 255) return {};
     auto ch = page().runtime().Chr(keyAscii);

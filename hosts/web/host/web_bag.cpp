@@ -26,17 +26,6 @@ Error outOfRange(const std::string& what) {
     return {errc::Overflow, u"Overflow: " + fromUtf8(what) + u" is out of range"};
 }
 
-bool isWholeUtf16(std::u16string_view s) {
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] >= 0xD800 && s[i] <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-            s[i + 1] <= 0xDFFF)
-            ++i;
-        else if (s[i] >= 0xD800 && s[i] <= 0xDFFF)
-            return false;
-    }
-    return true;
-}
-
 // Text JSON's UTF-8 cannot carry (a lone surrogate) goes as its code units.
 val textJson(std::u16string_view s) {
     if (isWholeUtf16(s)) return jsString(s);
@@ -122,34 +111,14 @@ ErrorOr<Value> WebPropertyBag::ReadProperty(std::u16string_view key, const Value
 ErrorOr<void> WebPropertyBag::WriteProperty(std::u16string_view key, const Value& value,
                                             const Value&) {
     // Only what the text can hold is kept, so that every bag written reads back.
-    if (value.type() == ValueType::Object)
-        return Error{330, u"Illegal parameter. Can't write object because it does not support "
-                          u"persistence"};
-    if (value.type() == ValueType::Font &&
-        !(std::isfinite(value.font()->size) && value.font()->size > 0))
-        return Error::invalidPropertyValue();
+    TRY(checkKeepable(value));
     put(key, value);
     return {};
 }
 
-void WebPropertyBag::put(std::u16string_view key, Value value) {
-    for (auto& [k, v] : entries_)
-        if (k == key) {
-            v = std::move(value);
-            return;
-        }
-    entries_.emplace_back(std::u16string(key), std::move(value));
-}
-
-const Value* WebPropertyBag::find(std::u16string_view key) const {
-    for (const auto& [k, v] : entries_)
-        if (k == key) return &v;
-    return nullptr;
-}
-
 std::string WebPropertyBag::toJson() const {
     val list = val::array();
-    for (const auto& [k, v] : entries_) {
+    for (const auto& [k, v] : entries()) {
         val e = val::object();
         e.set("key", textJson(k));
         e.set("type", toUtf8(valueTypeName(v.type())));

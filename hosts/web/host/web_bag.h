@@ -3,6 +3,7 @@
 // list of entries, each a key, a type name and a typed value. The browser's JSON reader parses
 // the text; every value is checked against its type as it is read.
 
+#include "framework/host/kept_values.h"
 #include "framework/host/property_bag.h"
 
 #include <string>
@@ -12,22 +13,15 @@
 
 namespace tessivra::web {
 
-class WebPropertyBag final : public PropertyBag {
+class WebPropertyBag final : public PropertyBag, public KeptValues {
 public:
     ErrorOr<Value> ReadProperty(std::u16string_view key, const Value& defaultValue) override;
     ErrorOr<void> WriteProperty(std::u16string_view key, const Value& value,
                                 const Value& defaultValue) override;
 
-    void put(std::u16string_view key, Value value);
-    const Value* find(std::u16string_view key) const;
-    const std::vector<std::pair<std::u16string, Value>>& entries() const { return entries_; }
-
     std::string toJson() const;
     // Bad text is refused with 380 and the words of what was wrong, never half read.
     static ErrorOr<WebPropertyBag> fromJson(std::string_view text);
-
-private:
-    std::vector<std::pair<std::u16string, Value>> entries_;
 };
 
 } // namespace tessivra::web

@@ -10,6 +10,10 @@
 // what is the page's own (message boxes, send keys, the clock, the shell) is here.
 
 #include "framework/control.h"
+#include "framework/host/checks.h"
+#include "framework/host/edit_rules.h"
+#include "framework/host/form_focus.h"
+#include "framework/named_sites.h"
 
 #include <emscripten/val.h>
 
@@ -34,10 +38,11 @@ inline double toPixels(Twips t) {
     return static_cast<double>(t) / kTwipsPerPixel;
 }
 
-// A size or position that is not a finite number a page can lay out is refused with 380.
-inline constexpr float kMaxTwips = 2147483648.0f;
-ErrorOr<void> checkSize(Twips);
-ErrorOr<void> checkPosition(Twips);
+// A size or position that is not a finite number a page can lay out is refused with 380, as
+// every host refuses it.
+using tessivra::checkPosition;
+using tessivra::checkSize;
+using tessivra::kMaxTwips;
 
 // Text across the boundary to JavaScript.
 val jsString(std::u16string_view);
@@ -84,8 +89,6 @@ protected:
     val element_;
     int id_;
 };
-
-enum class EditSource { Typed, Pasted, Assigned };
 
 class WebTextBox final : public TextBox, public DomPart {
 public:
@@ -467,33 +470,16 @@ public:
 
 // The message box, send keys and the clock: the page's own services beside the runtime's text
 // services.
-class WebRuntime final : public Runtime {
+class WebRuntime final : public TextRuntime<TextServices&> {
 public:
     WebRuntime(WebPage& page, TextServices& text, std::u16string appPath)
-        : page_(page), text_(text), appPath_(std::move(appPath)) {}
-    ErrorOr<std::u16string> UCase(std::u16string_view s) override { return text_.UCase(s); }
-    ErrorOr<std::u16string> LCase(std::u16string_view s) override { return text_.LCase(s); }
-    ErrorOr<std::u16string> Chr(std::int32_t c) override { return text_.Chr(c); }
-    ErrorOr<std::int16_t> Asc(std::u16string_view s) override { return text_.Asc(s); }
-    ErrorOr<std::u16string> Format(const Value& e, std::u16string_view p, std::int32_t d,
-                                   std::int32_t w) override {
-        return text_.Format(e, p, d, w);
-    }
-    ErrorOr<std::u16string> CStr(std::int16_t v) override { return text_.CStr(v); }
-    ErrorOr<std::int32_t> InStr(std::u16string_view t, std::u16string_view f) override {
-        return text_.InStr(t, f);
-    }
-    ErrorOr<std::u16string> TimeText(TimeOfDay t) override { return text_.TimeText(t); }
-    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view s) override {
-        return text_.StrConvFromUnicode(s);
-    }
+        : TextRuntime(text), page_(page), appPath_(std::move(appPath)) {}
     ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
                                  std::u16string_view title) override;
     ErrorOr<void> SendKeys(std::u16string_view keys, const Value& wait) override;
     ErrorOr<TimeOfDay> Time() override;
     ErrorOr<std::u16string> AppPath() override { return appPath_; }
 
-    TextServices& text() { return text_; }
     // Answers message boxes in place of the user: a test, or a page that shows its own box.
     // Without it the browser's blocking alert stands in for the modal box.
     std::function<std::int32_t(std::u16string_view prompt, std::int32_t style,
@@ -503,30 +489,14 @@ public:
 
 private:
     WebPage& page_;
-    TextServices& text_;
     std::u16string appPath_;
 };
 
 // One control's runtime: the page's, with the control's container told of its message boxes.
-class SiteRuntime final : public Runtime {
+class SiteRuntime final : public TextRuntime<TextServices&> {
 public:
-    SiteRuntime(WebContainer& site, WebRuntime& page) : site_(site), page_(page) {}
-    ErrorOr<std::u16string> UCase(std::u16string_view s) override { return page_.UCase(s); }
-    ErrorOr<std::u16string> LCase(std::u16string_view s) override { return page_.LCase(s); }
-    ErrorOr<std::u16string> Chr(std::int32_t c) override { return page_.Chr(c); }
-    ErrorOr<std::int16_t> Asc(std::u16string_view s) override { return page_.Asc(s); }
-    ErrorOr<std::u16string> Format(const Value& e, std::u16string_view p, std::int32_t d,
-                                   std::int32_t w) override {
-        return page_.Format(e, p, d, w);
-    }
-    ErrorOr<std::u16string> CStr(std::int16_t v) override { return page_.CStr(v); }
-    ErrorOr<std::int32_t> InStr(std::u16string_view t, std::u16string_view f) override {
-        return page_.InStr(t, f);
-    }
-    ErrorOr<std::u16string> TimeText(TimeOfDay t) override { return page_.TimeText(t); }
-    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view s) override {
-        return page_.StrConvFromUnicode(s);
-    }
+    SiteRuntime(WebContainer& site, WebRuntime& page)
+        : TextRuntime(page.text()), site_(site), page_(page) {}
     ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
                                  std::u16string_view title) override {
         if (site_.onMessageBox) site_.onMessageBox(prompt);
@@ -571,7 +541,7 @@ struct PageSettings {
     bool virtualClock = false;
 };
 
-class WebPage {
+class WebPage final : public FormFocus<DomPart> {
 public:
     // `root` is the element the page's controls go into.
     WebPage(val root, TextServices& text, PageSettings settings = {});
@@ -613,13 +583,8 @@ public:
     // The constituent named, or the control's first that takes the focus.
     DomPart* constituent(std::u16string_view control, std::u16string_view part) const;
 
-    // Focus, kept by the page and shown on the elements. A request made while the focus is
-    // moving is carried out when the move in progress is complete.
-    DomPart* focused() const { return focused_; }
-    std::string focusName() const;
-    ErrorOr<void> moveFocus(DomPart* target);
-    ErrorOr<void> focusNext();
-    ErrorOr<void> focusLeaving(DomPart*);
+    // Focus (focused, focusName, moveFocus, focusNext, focusLeaving) is kept by the page as
+    // FormFocus keeps it, and shown on the elements.
     // Whether the page itself is moving the browser's focus (its focus events are its own).
     bool showingFocus() const { return showingFocus_; }
 
@@ -639,8 +604,9 @@ public:
     std::int32_t nextHwnd() { return nextHwnd_ += 4; }
 
 private:
-    std::vector<DomPart*> tabOrder(const DomPart* alsoHere = nullptr) const;
-    DomPart* nextInTabOrder(const DomPart* from) const;
+    std::vector<DomPart*> tabOrder(const DomPart* alsoHere = nullptr) const override;
+    // The "focus" line, and the browser's focus moved to the part's element.
+    void focusChanged() override;
 
     val root_;
     PageSettings settings_;
@@ -648,11 +614,9 @@ private:
     WebShell shell_;
     WebObjects objects_;
     std::vector<std::unique_ptr<WebContainer>> sites_;
-    std::unordered_map<std::u16string, WebContainer*> byName_;
+    NamedSites<WebContainer> named_;
     std::vector<std::unique_ptr<WebWindow>> windows_;
-    DomPart* focused_ = nullptr;
-    bool moving_ = false, showingFocus_ = false;
-    std::optional<DomPart*> pendingFocus_;
+    bool showingFocus_ = false;
     std::int32_t nextHwnd_ = 0x10000;
     int depth_ = 0;
     std::optional<Error> inputError_;

@@ -1,38 +1,27 @@
-#include "hosts/headless/picture_files.h"
+#include "framework/host/picture_files.h"
 
 #include <limits>
 #include <string>
 
-namespace tessivra::headless {
+namespace tessivra {
 
-namespace {
-
-Error invalid(std::u16string_view why) {
+Error invalidPicture(std::u16string_view why) {
     return {errc::InvalidPicture, u"Invalid picture: " + std::u16string(why)};
 }
 
-std::uint32_t le16(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8;
+namespace {
+Error invalid(std::u16string_view why) {
+    return invalidPicture(why);
 }
-std::uint32_t le32(std::span<const std::uint8_t> b, std::size_t at) {
-    return le16(b, at) | le16(b, at + 2) << 16;
-}
-
-constexpr std::size_t kCoreHeader = 12;
-constexpr std::size_t kInfoHeader = 40;
-constexpr std::size_t kBitmapFileHeader = 14;
-constexpr std::size_t kIconDirectory = 6;
-constexpr std::size_t kIconEntry = 16;
-
 } // namespace
 
 ErrorOr<PictureHeader> readBitmapResource(std::span<const std::uint8_t> b) {
     if (b.size() < 4) return invalid(u"the bitmap header is cut short");
     const std::uint32_t headerSize = le32(b, 0);
-    if (headerSize != kCoreHeader && headerSize < kInfoHeader)
+    if (headerSize != kBitmapCoreHeader && headerSize < kBitmapInfoHeader)
         return invalid(u"the bitmap header is of no known size");
     if (b.size() < headerSize) return invalid(u"the bitmap header is cut short");
-    if (headerSize == kCoreHeader) {
+    if (headerSize == kBitmapCoreHeader) {
         // The old core header holds unsigned 16-bit sizes; its rows always run bottom-up.
         const std::int32_t width = static_cast<std::int32_t>(le16(b, 4));
         const std::int32_t height = static_cast<std::int32_t>(le16(b, 6));
@@ -80,4 +69,4 @@ ErrorOr<PictureHeader> readPictureFile(std::span<const std::uint8_t> b) {
     return invalid(u"not a bitmap, icon or cursor file");
 }
 
-} // namespace tessivra::headless
+} // namespace tessivra
