@@ -1,8 +1,6 @@
 #include "tests/driver/host_driver.h"
 
 #include "controls/shipped_classes.h"
-#include "framework/dispatch.h"
-#include "framework/host/value_text.h"
 #include "framework/registry/class_table.h"
 
 namespace tessivra::testing {
@@ -18,28 +16,6 @@ ErrorOr<Control*> HostDriver::addByClass(std::u16string_view name, std::string_v
                                       return std::shared_ptr<Control>(TRY(create(s)));
                                   },
                                   info->Class->designWidth, info->Class->designHeight});
-}
-
-ErrorOr<void> RecordingSink::Invoke(DispId id, EventArgs args) {
-    ErrorOr<void> r;
-    if (forward) r = forward->Invoke(id, args);
-    RaisedEvent e{control_, id, {}};
-    for (const auto& a : args)
-        e.args.push_back(a.get());
-    out_.push_back(std::move(e));
-    return r;
-}
-
-std::string eventLine(std::u16string_view control, const Control* c, DispId id, EventArgs args) {
-    std::string line = "event " + toUtf8(control) + " ";
-    const EventInfo* info = c ? eventById(c->controlClass(), id) : nullptr;
-    line += info ? toUtf8(info->name) : std::to_string(id);
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string pname =
-            info && i < info->params.size() ? toUtf8(info->params[i].name) : std::to_string(i + 1);
-        line += " " + pname + "=" + formatValue(args[i].get());
-    }
-    return line;
 }
 
 PartState Part::state() const {

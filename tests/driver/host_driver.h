@@ -105,24 +105,6 @@ public:
     }
 };
 
-// Hears a control's events for the form: hands them to the test's handler, then records them
-// with the arguments the handler left.
-class RecordingSink final : public EventSink {
-public:
-    RecordingSink(std::vector<RaisedEvent>& out, std::u16string control)
-        : out_(out), control_(std::move(control)) {}
-    ErrorOr<void> Invoke(DispId id, EventArgs args) override;
-    EventSink* forward = nullptr;
-
-private:
-    std::vector<RaisedEvent>& out_;
-    std::u16string control_;
-};
-
-// The line a form observes for an event a control raised, with the arguments as they are now:
-// "event t1 KeyDown KeyCode=13 Shift=0".
-std::string eventLine(std::u16string_view control, const Control*, DispId, EventArgs);
-
 class HostDriver {
 public:
     virtual ~HostDriver() = default;

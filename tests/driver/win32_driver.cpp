@@ -174,9 +174,6 @@ private:
     std::vector<std::pair<std::u16string, Value>> entries_;
 };
 
-Error formClosedError() {
-    return {errc::InvalidProcedureCall, u"The form is closed"};
-}
 Error noSuch(std::u16string_view what, std::u16string_view name) {
     return {errc::InvalidProcedureCall,
             u"No " + std::u16string(what) + u" named " + std::u16string(name)};
@@ -277,7 +274,7 @@ public:
     std::vector<std::u16string> notices;
 };
 
-class Win32Driver final : public HostDriver {
+class Win32Driver final : public RecordingDriver {
 public:
     explicit Win32Driver(const HostOptions& o) : options_(o) {
         startDesktop();
@@ -298,7 +295,7 @@ public:
         pump();
     }
     ~Win32Driver() override {
-        close();
+        closeNow();
         std::erase(g_drivers, this);
         Win32Driver* latest = g_drivers.empty() ? nullptr : g_drivers.back();
         if (g_driver == this) g_driver = latest;
@@ -386,17 +383,14 @@ public:
     void setHandler(std::u16string_view name, EventSink* handler) override {
         auto* p = placed(name);
         if (!p) return;
-        auto& rec = sinks_[std::u16string(name)];
-        if (!rec) rec = std::make_unique<RecordingSink>(events_, std::u16string(name));
-        rec->forward = handler;
-        p->sink = rec.get();
+        p->sink = recordingSink(name, handler);
     }
     ErrorOr<Form*> openWindow(std::u16string_view name) override {
         if (!open()) return formClosedError();
         auto w = std::make_unique<Win32Form>(thisModule(), std::u16string(name));
         w->surface().setCodePage(text_->settings().codePage);
         w->onShown = [this, n = toUtf8(name)](bool shown) {
-            lines_.push_back("window " + n + (shown ? " shown" : " hidden"));
+            noteLine("window " + n + (shown ? " shown" : " hidden"));
         };
         windows_.push_back(std::move(w));
         return static_cast<Form*>(windows_.back().get());
@@ -405,10 +399,6 @@ public:
         auto* w = formWindow(name);
         if (!w) return std::nullopt;
         return WindowState{w->caption(), w->icon(), w->visible()};
-    }
-    void closeForm() override {
-        closing_ = true;
-        if (depth_ == 0) close();
     }
     bool formClosed() const override { return !open(); }
 
@@ -607,9 +597,6 @@ public:
 
     // ---- observations ----------------------------------------------------------------------
 
-    const std::vector<std::string>& lines() const override { return lines_; }
-    void clearLines() override { lines_.clear(); }
-    const std::vector<RaisedEvent>& events() const override { return events_; }
     std::vector<std::u16string> notices(std::u16string_view c) const override {
         auto* p = placed(c);
         return p ? p->notices : std::vector<std::u16string>{};
@@ -617,13 +604,6 @@ public:
     void clearNotices(std::u16string_view c) override {
         if (auto* p = placed(c)) p->notices.clear();
     }
-    const std::vector<MessageBoxShown>& messageBoxes() const override { return boxes_; }
-    void whileMessageBoxShown(std::function<void(const MessageBoxShown&)> f) override {
-        whileShown_ = std::move(f);
-    }
-    const std::vector<ShellRequestMade>& shellRequests() const override { return shell_; }
-    void setShellResult(std::int32_t r) override { shellResult_ = r; }
-    const std::vector<std::u16string>& sentKeys() const override { return sentKeys_; }
     const std::vector<PopupRequest>& popups() const override { return popups_; }
     std::string focusName() const override { return nameOf(GetFocus()); }
 
@@ -698,7 +678,7 @@ public:
 
     // ---- what the host reports -------------------------------------------------------------
 
-    void focusMoved(HWND to) { lines_.push_back("focus " + nameOf(to)); }
+    void focusMoved(HWND to) { noteLine("focus " + nameOf(to)); }
     void handlerFailed(const Error& e) {
         if (!failure_) failure_ = e;
     }
@@ -714,9 +694,8 @@ public:
     void popupShown(std::u16string_view control, const Value& menu, const Value& flags,
                     const Value& x, const Value& y, const Value& def) {
         popups_.push_back({menu, flags, x, y, def});
-        lines_.push_back("popup " + toUtf8(control) + " " + formatValue(menu) + " " +
-                         formatValue(flags) + " " + formatValue(x) + " " + formatValue(y) + " " +
-                         formatValue(def));
+        noteLine("popup " + toUtf8(control) + " " + formatValue(menu) + " " + formatValue(flags) +
+                 " " + formatValue(x) + " " + formatValue(y) + " " + formatValue(def));
     }
     std::int32_t shellRequest(HWND hwnd, LPCSTR op, LPCSTR file, LPCSTR params, LPCSTR dir,
                               INT show) {
@@ -726,16 +705,15 @@ public:
                            params ? params : "",
                            dir ? dir : "",
                            show};
-        lines_.push_back("shell " + std::to_string(r.hwnd) + " " + quoteBytes(r.operation) + " " +
-                         quoteBytes(r.file) + " " + quoteBytes(r.parameters) + " " +
-                         quoteBytes(r.directory) + " " + std::to_string(r.showCommand));
+        noteLine("shell " + std::to_string(r.hwnd) + " " + quoteBytes(r.operation) + " " +
+                 quoteBytes(r.file) + " " + quoteBytes(r.parameters) + " " +
+                 quoteBytes(r.directory) + " " + std::to_string(r.showCommand));
         shell_.push_back(std::move(r));
         return shellResult_;
     }
     ErrorOr<std::int32_t> messageBox(Win32Runtime& inner, std::u16string_view prompt,
                                      std::int32_t style, std::u16string_view title) {
-        lines_.push_back("msgbox " + std::to_string(style) + " " + quote(title) + " " +
-                         quote(prompt));
+        noteLine("msgbox " + std::to_string(style) + " " + quote(title) + " " + quote(prompt));
         boxes_.push_back({std::u16string(prompt), style, std::u16string(title)});
         pendingBox_ = boxes_.back();
         // The test's turn comes once the box is up, from the box's own message loop.
@@ -755,7 +733,8 @@ public:
     std::int64_t clockMs() const { return clockMs_; }
     const HostOptions& options() const { return options_; }
     FontRef ambient() const { return ambient_; }
-    std::vector<std::string>& lineList() { return lines_; }
+    // A line the form observes of one of its controls.
+    void addLine(std::string line) { noteLine(std::move(line)); }
 
 private:
     struct TimerState {
@@ -941,18 +920,16 @@ private:
     ErrorOr<void> afterInput() {
         std::optional<Error> failed = std::move(failure_);
         failure_.reset();
-        if (depth_ == 0 && closing_) close();
+        closeIfAsked();
         if (failed) return *failed;
         return {};
     }
-    void close() {
-        closing_ = false;
+    void closeNow() override {
         if (!form_) return;
         // The controls first, in the reverse of their making, then the windows and the form.
         while (!placed_.empty())
             placed_.pop_back();
         windows_.clear();
-        sinks_.clear();
         timers_.clear();
         DestroyWindow(form_);
         form_ = nullptr;
@@ -965,23 +942,13 @@ private:
     FontRef ambient_;
     std::vector<std::unique_ptr<Placed>> placed_;
     std::vector<std::unique_ptr<Win32Form>> windows_;
-    std::map<std::u16string, std::unique_ptr<RecordingSink>> sinks_;
     std::map<std::pair<HWND, UINT_PTR>, TimerState> timers_;
     std::uint64_t nextOrder_ = 0;
     std::int64_t clockMs_ = 0;
     int nextTop_ = 0;
-    int depth_ = 0;
-    bool closing_ = false;
     std::optional<Error> failure_;
     std::optional<MessageBoxShown> pendingBox_;
-    std::vector<std::string> lines_;
-    std::vector<RaisedEvent> events_;
-    std::vector<MessageBoxShown> boxes_;
-    std::vector<std::u16string> sentKeys_;
-    std::function<void(const MessageBoxShown&)> whileShown_;
-    std::vector<ShellRequestMade> shell_;
     std::vector<PopupRequest> popups_;
-    std::int32_t shellResult_ = 42;
 };
 
 // Hands what the host reports to the driver it concerns.
@@ -1022,12 +989,12 @@ Placed::Placed(Win32Driver& d, std::u16string n, TextServices& text)
 
 ErrorOr<void> Placed::propertyChanged(std::u16string_view p) {
     notices.emplace_back(p);
-    driver.lineList().push_back("changed " + toUtf8(name) + " " + toUtf8(p));
+    driver.addLine("changed " + toUtf8(name) + " " + toUtf8(p));
     return {};
 }
 
 ErrorOr<void> Placed::raiseEvent(DispId id, EventArgs args) {
-    driver.lineList().push_back(eventLine(name, control.get(), id, args));
+    driver.addLine(eventLine(name, control ? &control->controlClass() : nullptr, id, args));
     if (!control) return {};
     return tessivra::raiseEvent(control->controlClass(), sink, id, args);
 }
