@@ -1272,6 +1272,17 @@ Error cannotCreate() {
 
 } // namespace
 
+template <class Part, class Design, class... Events>
+auto Win32Container::adopt(HWND h, const Design& d, const char* kind, std::int16_t tabIndex,
+                           Events*... e) {
+    names_.emplace_back(std::u16string(d.name), h);
+    auto part = std::make_unique<Part>(*this, h, d, e...);
+    part->describe(d.name, kind, tabIndex);
+    auto handle = part->handle();
+    parts_.push_back(std::move(part));
+    return handle;
+}
+
 ErrorOr<PartHandle<TextBox>> Win32Container::addTextBox(const TextBoxDesign& d, TextBoxEvents* e) {
     DWORD style = WS_TABSTOP | ES_AUTOHSCROLL |
                   (d.alignment == 1   ? ES_RIGHT
@@ -1280,12 +1291,7 @@ ErrorOr<PartHandle<TextBox>> Win32Container::addTextBox(const TextBoxDesign& d, 
     if (!d.enabled) style |= WS_DISABLED;
     HWND h = makeChild(hwnd_, L"EDIT", style, WS_EX_CLIENTEDGE, d.bounds, d.text, d.tabIndex);
     if (!h) return cannotCreate();
-    names_.emplace_back(std::u16string(d.name), h);
-    auto part = std::make_unique<Win32TextBox>(*this, h, d, e);
-    part->describe(d.name, "TextBox", d.tabIndex);
-    auto handle = part->handle();
-    parts_.push_back(std::move(part));
-    return handle;
+    return adopt<Win32TextBox>(h, d, "TextBox", d.tabIndex, e);
 }
 
 ErrorOr<PartHandle<CommandButton>> Win32Container::addCommandButton(const CommandButtonDesign& d,
@@ -1293,24 +1299,14 @@ ErrorOr<PartHandle<CommandButton>> Win32Container::addCommandButton(const Comman
     DWORD style = BS_PUSHBUTTON | (d.tabStop ? WS_TABSTOP : 0) | (d.enabled ? 0 : WS_DISABLED);
     HWND h = makeChild(hwnd_, L"BUTTON", style, 0, d.bounds, d.caption, d.tabIndex);
     if (!h) return cannotCreate();
-    names_.emplace_back(std::u16string(d.name), h);
-    auto part = std::make_unique<Win32CommandButton>(*this, h, d, e);
-    part->describe(d.name, "CommandButton", d.tabIndex);
-    auto handle = part->handle();
-    parts_.push_back(std::move(part));
-    return handle;
+    return adopt<Win32CommandButton>(h, d, "CommandButton", d.tabIndex, e);
 }
 
 ErrorOr<PartHandle<VScrollBar>> Win32Container::addVScrollBar(const VScrollBarDesign& d,
                                                               VScrollBarEvents* e) {
     HWND h = makeChild(hwnd_, L"SCROLLBAR", SBS_VERT | WS_TABSTOP, 0, d.bounds, u"", d.tabIndex);
     if (!h) return cannotCreate();
-    names_.emplace_back(std::u16string(d.name), h);
-    auto part = std::make_unique<Win32VScrollBar>(*this, h, d, e);
-    part->describe(d.name, "VScrollBar", d.tabIndex);
-    auto handle = part->handle();
-    parts_.push_back(std::move(part));
-    return handle;
+    return adopt<Win32VScrollBar>(h, d, "VScrollBar", d.tabIndex, e);
 }
 
 ErrorOr<PartHandle<Label>> Win32Container::addLabel(const LabelDesign& d, LabelEvents* e) {
@@ -1320,12 +1316,7 @@ ErrorOr<PartHandle<Label>> Win32Container::addLabel(const LabelDesign& d, LabelE
                                       : SS_LEFT);
     HWND h = makeChild(parentFor(d.parent), L"STATIC", style, 0, d.bounds, d.caption, d.tabIndex);
     if (!h) return cannotCreate();
-    names_.emplace_back(std::u16string(d.name), h);
-    auto part = std::make_unique<Win32Label>(*this, h, d, e);
-    part->describe(d.name, "Label", d.tabIndex);
-    auto handle = part->handle();
-    parts_.push_back(std::move(part));
-    return handle;
+    return adopt<Win32Label>(h, d, "Label", d.tabIndex, e);
 }
 
 ErrorOr<PartHandle<Timer>> Win32Container::addTimer(const TimerDesign& d, TimerEvents* e) {
@@ -1346,12 +1337,7 @@ ErrorOr<PartHandle<PictureBox>> Win32Container::addPictureBox(const PictureBoxDe
                                                               PictureBoxEvents* e) {
     HWND h = makeChild(hwnd_, L"STATIC", SS_NOTIFY | WS_CLIPCHILDREN, 0, d.bounds, u"", d.tabIndex);
     if (!h) return cannotCreate();
-    names_.emplace_back(std::u16string(d.name), h);
-    auto part = std::make_unique<Win32PictureBox>(*this, h, d, e);
-    part->describe(d.name, "PictureBox", d.tabIndex);
-    auto handle = part->handle();
-    parts_.push_back(std::move(part));
-    return handle;
+    return adopt<Win32PictureBox>(h, d, "PictureBox", d.tabIndex, e);
 }
 
 ErrorOr<PartHandle<Image>> Win32Container::addImage(const ImageDesign& d) {
@@ -1359,12 +1345,7 @@ ErrorOr<PartHandle<Image>> Win32Container::addImage(const ImageDesign& d) {
     DWORD style = p && p->type == picturetype::Icon ? SS_ICON : SS_BITMAP;
     HWND h = makeChild(parentFor(d.parent), L"STATIC", style, 0, d.bounds, u"", 0);
     if (!h) return cannotCreate();
-    names_.emplace_back(std::u16string(d.name), h);
-    auto part = std::make_unique<Win32Image>(*this, h, d);
-    part->describe(d.name, "Image", 0);
-    auto handle = part->handle();
-    parts_.push_back(std::move(part));
-    return handle;
+    return adopt<Win32Image>(h, d, "Image", 0);
 }
 
 LRESULT CALLBACK Win32Container::windowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {

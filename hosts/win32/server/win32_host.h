@@ -148,6 +148,9 @@ private:
     ErrorOr<void> resize(Twips w, Twips h);
     HWND parentFor(std::u16string_view parentName) const;
     Win32Constituent* constituentOf(HWND) const;
+    // Takes a new constituent's window into the surface: its name, its part and its handle.
+    template <class Part, class Design, class... Events>
+    auto adopt(HWND h, const Design& d, const char* kind, std::int16_t tabIndex, Events*... e);
 
     SurfaceOwner& owner_;
     HWND hwnd_ = nullptr;
