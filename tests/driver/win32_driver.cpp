@@ -214,25 +214,9 @@ WPARAM mouseFlags(std::int16_t buttons, std::int16_t shift) {
 
 // The runtime a control sees: the host's own, with what a form observes of it noted on the way,
 // and the test's clock and application folder.
-class ObservedRuntime final : public Runtime {
+class ObservedRuntime final : public TextRuntime<Win32Runtime&> {
 public:
-    ObservedRuntime(Win32Driver& d, Win32Runtime& inner) : d_(d), inner_(inner) {}
-    ErrorOr<std::u16string> UCase(std::u16string_view s) override { return inner_.UCase(s); }
-    ErrorOr<std::u16string> LCase(std::u16string_view s) override { return inner_.LCase(s); }
-    ErrorOr<std::u16string> Chr(std::int32_t c) override { return inner_.Chr(c); }
-    ErrorOr<std::int16_t> Asc(std::u16string_view s) override { return inner_.Asc(s); }
-    ErrorOr<std::u16string> Format(const Value& e, std::u16string_view p, std::int32_t d,
-                                   std::int32_t w) override {
-        return inner_.Format(e, p, d, w);
-    }
-    ErrorOr<std::u16string> CStr(std::int16_t v) override { return inner_.CStr(v); }
-    ErrorOr<std::int32_t> InStr(std::u16string_view t, std::u16string_view f) override {
-        return inner_.InStr(t, f);
-    }
-    ErrorOr<std::u16string> TimeText(TimeOfDay t) override { return inner_.TimeText(t); }
-    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view s) override {
-        return inner_.StrConvFromUnicode(s);
-    }
+    ObservedRuntime(Win32Driver& d, Win32Runtime& inner) : TextRuntime(inner), d_(d) {}
     ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
                                  std::u16string_view title) override;
     ErrorOr<void> SendKeys(std::u16string_view keys, const Value& wait) override;
@@ -241,7 +225,6 @@ public:
 
 private:
     Win32Driver& d_;
-    Win32Runtime& inner_;
 };
 
 // One control on the form: its surface window, its runtime and the form's handler.
@@ -1011,12 +994,12 @@ ErrorOr<FontRef> Placed::ambientFont() {
 
 ErrorOr<std::int32_t> ObservedRuntime::MsgBox(std::u16string_view prompt, std::int32_t style,
                                               std::u16string_view title) {
-    return d_.messageBox(inner_, prompt, style, title);
+    return d_.messageBox(text(), prompt, style, title);
 }
 
 ErrorOr<void> ObservedRuntime::SendKeys(std::u16string_view keys, const Value& wait) {
     d_.keysSent(keys);
-    return inner_.SendKeys(keys, wait);
+    return text().SendKeys(keys, wait);
 }
 
 ErrorOr<TimeOfDay> ObservedRuntime::Time() {

@@ -164,28 +164,11 @@ private:
 };
 
 // The runtime services that are the host's own on the desktop, with the text services handed in.
-class Win32Runtime final : public Runtime {
+class Win32Runtime final : public TextRuntime<TextServices&> {
 public:
-    Win32Runtime(TextServices& text, HMODULE module) : text_(text), module_(module) {}
+    Win32Runtime(TextServices& text, HMODULE module) : TextRuntime(text), module_(module) {}
     // Where a message box is owned and where "{tab}" is posted.
     void setWindow(HWND hwnd) { window_ = hwnd; }
-
-    ErrorOr<std::u16string> UCase(std::u16string_view s) override { return text_.UCase(s); }
-    ErrorOr<std::u16string> LCase(std::u16string_view s) override { return text_.LCase(s); }
-    ErrorOr<std::u16string> Chr(std::int32_t c) override { return text_.Chr(c); }
-    ErrorOr<std::int16_t> Asc(std::u16string_view s) override { return text_.Asc(s); }
-    ErrorOr<std::u16string> Format(const Value& e, std::u16string_view p, std::int32_t d,
-                                   std::int32_t w) override {
-        return text_.Format(e, p, d, w);
-    }
-    ErrorOr<std::u16string> CStr(std::int16_t v) override { return text_.CStr(v); }
-    ErrorOr<std::int32_t> InStr(std::u16string_view t, std::u16string_view f) override {
-        return text_.InStr(t, f);
-    }
-    ErrorOr<std::u16string> TimeText(TimeOfDay t) override { return text_.TimeText(t); }
-    ErrorOr<std::string> StrConvFromUnicode(std::u16string_view s) override {
-        return text_.StrConvFromUnicode(s);
-    }
 
     ErrorOr<std::int32_t> MsgBox(std::u16string_view prompt, std::int32_t style,
                                  std::u16string_view title) override;
@@ -194,7 +177,6 @@ public:
     ErrorOr<std::u16string> AppPath() override;
 
 private:
-    TextServices& text_;
     HMODULE module_;
     HWND window_ = nullptr;
 };
