@@ -12,6 +12,7 @@
 
 #include "framework/dispatch.h"
 #include "framework/host/value_text.h"
+#include "hosts/win32/container/import_patch.h"
 #include "hosts/win32/runtime/text_services.h"
 #include "hosts/win32/server/com_values.h"
 #include "hosts/win32/server/stream_format.h"
@@ -67,25 +68,8 @@ HINSTANCE WINAPI recordShellExecuteA(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
 // Points this program's import of ShellExecuteA at the recorder, so that the host's own call is
 // what the test sees, and nothing is opened.
 void patchShellExecute() {
-    auto* base = reinterpret_cast<std::uint8_t*>(thisModule());
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
-         imp->Name; ++imp) {
-        if (_stricmp(reinterpret_cast<char*>(base + imp->Name), "SHELL32.dll") != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<char*>(byName->Name), "ShellExecuteA") != 0) continue;
-            DWORD old = 0;
-            VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(&recordShellExecuteA);
-            VirtualProtect(&slots->u1.Function, sizeof(void*), old, &old);
-        }
-    }
+    testhost::patchImport(thisModule(), "SHELL32.dll", "ShellExecuteA",
+                          reinterpret_cast<void*>(&recordShellExecuteA));
 }
 
 // The form's window keeps its focus while another window is active (a message box) and gives it

@@ -7,6 +7,7 @@
 // Run under Wine by scripts/check-win32.sh after regsvr32.
 
 #include "com_helpers.h"
+#include "import_patch.h"
 
 #include "controls/shipped_classes.h"
 #include "framework/idl.h"
@@ -274,28 +275,8 @@ HINSTANCE WINAPI recordShellExecuteA(HWND, LPCSTR op, LPCSTR file, LPCSTR, LPCST
 }
 
 bool patchShellExecute() {
-    auto* base = reinterpret_cast<std::uint8_t*>(GetModuleHandleW(L"Tessivra.ocx"));
-    if (!base) return false;
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
-         imp->Name; ++imp) {
-        if (_stricmp(reinterpret_cast<char*>(base + imp->Name), "SHELL32.dll") != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<char*>(byName->Name), "ShellExecuteA") != 0) continue;
-            DWORD old = 0;
-            VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &old);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(&recordShellExecuteA);
-            VirtualProtect(&slots->u1.Function, sizeof(void*), old, &old);
-            return true;
-        }
-    }
-    return false;
+    return testhost::patchImport(GetModuleHandleW(L"Tessivra.ocx"), "SHELL32.dll", "ShellExecuteA",
+                                 reinterpret_cast<void*>(&recordShellExecuteA));
 }
 
 // ---- the checks -------------------------------------------------------------------------------
